@@ -59,3 +59,35 @@ endif()
 if(KIVO_BUILD_BENCH)
   find_package(benchmark REQUIRED)
 endif()
+
+# kivo_glob_library(name [EXCLUDE file ...] DEPS lib ...): a library of every .cpp
+# in the current folder, so that new units need no edit here.
+function(kivo_glob_library name)
+  cmake_parse_arguments(ARG "" "" "EXCLUDE;DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
+  kivo_library(${name} SOURCES ${sources} DEPS ${ARG_DEPS})
+endfunction()
+
+# kivo_glob_tests(prefix DEPS lib ...): one test program per *_test.cpp in the
+# current folder, named prefix_<file>.
+function(kivo_glob_tests prefix)
+  cmake_parse_arguments(ARG "" "" "DEPS;LABELS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  foreach(source ${sources})
+    get_filename_component(stem ${source} NAME_WE)
+    kivo_test(${prefix}_${stem} SOURCES ${source} DEPS ${ARG_DEPS} LABELS ${ARG_LABELS})
+  endforeach()
+endfunction()
+
+# kivo_glob_benches(DEPS lib ...): one benchmark program per *_bench.cpp.
+function(kivo_glob_benches)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_bench.cpp)
+  foreach(source ${sources})
+    get_filename_component(stem ${source} NAME_WE)
+    kivo_bench(${stem} SOURCES ${source} DEPS ${ARG_DEPS})
+  endforeach()
+endfunction()
