@@ -3,82 +3,111 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace kivo {
 namespace {
 
-std::string PadLeft(std::string text, int width) {
-  if (width > 0 && text.size() < static_cast<std::size_t>(width)) {
-    text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
-  }
-  return text;
+// Right-aligns `length` characters of `text` in a field of `width`. Short
+// results stay within the string's own buffer, so formatting a field does not
+// touch the heap.
+std::string PadLeft(const char* text, std::size_t length, int width) {
+  const std::size_t field = width > 0 ? static_cast<std::size_t>(width) : 0;
+  std::string result;
+  if (length < field) result.assign(field - length, ' ');
+  result.append(text, length);
+  return result;
 }
 
-// Adds one unit in the last place of a string of decimal digits.
-void IncrementDigits(std::string& digits) {
-  for (std::size_t i = digits.size(); i-- > 0;) {
-    if (digits[i] != '9') {
-      ++digits[i];
-      return;
-    }
-    digits[i] = '0';
-  }
-  digits.insert(0, 1, '1');
-}
+constexpr int kMaxDecimals = 100;
+constexpr int kSignificantDigits = 15;
+// Sign, up to 309 integer digits, the point and the decimals.
+constexpr std::size_t kMaxRealLength = 1 + 309 + 1 + kMaxDecimals;
 
 }  // namespace
 
-std::string Int(long long value, int width) { return PadLeft(std::to_string(value), width); }
+std::string Int(long long value, int width) {
+  char buffer[24];
+  const int length = std::snprintf(buffer, sizeof buffer, "%lld", value);
+  return PadLeft(buffer, static_cast<std::size_t>(length), width);
+}
 
 std::string Real(double value, int width, int decimals) {
-  if (std::isnan(value)) return PadLeft("NaN", width);
-  if (std::isinf(value)) return PadLeft(value < 0 ? "-Inf" : "Inf", width);
+  if (std::isnan(value)) return PadLeft("NaN", 3, width);
+  if (std::isinf(value)) return value < 0 ? PadLeft("-Inf", 4, width) : PadLeft("Inf", 3, width);
   if (decimals < 0) decimals = 0;
+  if (decimals > kMaxDecimals) decimals = kMaxDecimals;
 
   // The 15 significant digits of the value: d.dddddddddddddde+x. Rounding
   // to d decimals then works on these digits, so a double that lies just
   // below a decimal half (2.15 is 2.1499999...) still rounds as the decimal.
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.14e", value);
-  const std::string scientific = buffer;
+  char scientific[40];
+  std::snprintf(scientific, sizeof scientific, "%.14e", value);
   const bool negative = scientific[0] == '-';
-  const std::size_t mantissa_start = negative ? 1 : 0;
-  std::string significant;
-  significant += scientific[mantissa_start];
-  significant += scientific.substr(mantissa_start + 2, 14);
-  const int exponent = std::atoi(scientific.c_str() + scientific.find('e') + 1);
+  const char* mantissa = scientific + (negative ? 1 : 0);
+  char significant[kSignificantDigits];
+  significant[0] = mantissa[0];
+  std::memcpy(significant + 1, mantissa + 2, kSignificantDigits - 1);
+  const int exponent = std::atoi(std::strchr(mantissa, 'e') + 1);
 
   // The first significant digit has place value 10^exponent; digits down to
-  // place 10^-decimals are kept, so `keep` digits in all.
-  const long keep = static_cast<long>(exponent) + decimals + 1;
-  std::string digits;  // the result scaled by 10^decimals
+  // place 10^-decimals are kept, `keep` digits in all. digits[1..count] is
+  // the result scaled by 10^decimals; digits[0] takes a carry out of the top.
+  char digits[kMaxRealLength + 2];
+  std::size_t count = 0;
+  const int keep = exponent + decimals + 1;
+  bool round_up = false;
   if (keep <= 0) {
-    digits = "0";
-    if (keep == 0 && significant[0] >= '5') digits = "1";
-  } else if (keep >= static_cast<long>(significant.size())) {
-    digits = significant;
-    digits.append(static_cast<std::size_t>(keep) - significant.size(), '0');
+    digits[++count] = '0';
+    round_up = keep == 0 && significant[0] >= '5';
   } else {
-    digits = significant.substr(0, static_cast<std::size_t>(keep));
-    if (significant[static_cast<std::size_t>(keep)] >= '5') IncrementDigits(digits);
+    for (int i = 0; i < keep; ++i) {
+      digits[++count] = i < kSignificantDigits ? significant[i] : '0';
+    }
+    round_up = keep < kSignificantDigits && significant[keep] >= '5';
+  }
+  std::size_t first = 1;
+  if (round_up) {
+    std::size_t i = count;
+    while (i >= 1 && digits[i] == '9') digits[i--] = '0';
+    if (i >= 1) {
+      ++digits[i];
+    } else {
+      digits[0] = '1';
+      first = 0;
+    }
   }
 
   const std::size_t fraction = static_cast<std::size_t>(decimals);
-  if (digits.size() <= fraction) digits.insert(0, fraction + 1 - digits.size(), '0');
-  std::string text;
+  char text[kMaxRealLength + 4];
+  std::size_t length = 0;
   // An exact zero (also -0.0) is written without a sign; a small negative
   // value that only rounds to zero keeps it.
-  if (negative && value != 0.0) text += '-';
-  text += digits.substr(0, digits.size() - fraction);
-  if (fraction > 0) {
-    text += '.';
-    text += digits.substr(digits.size() - fraction);
+  if (negative && value != 0.0) text[length++] = '-';
+  const std::size_t digit_count = count + 1 - first;
+  if (digit_count <= fraction) {
+    text[length++] = '0';
+    if (fraction > 0) text[length++] = '.';
+    for (std::size_t i = digit_count; i < fraction; ++i) text[length++] = '0';
+    std::memcpy(text + length, digits + first, digit_count);
+    length += digit_count;
+  } else {
+    const std::size_t integer_digits = digit_count - fraction;
+    std::memcpy(text + length, digits + first, integer_digits);
+    length += integer_digits;
+    if (fraction > 0) {
+      text[length++] = '.';
+      std::memcpy(text + length, digits + first + integer_digits, fraction);
+      length += fraction;
+    }
   }
-  return PadLeft(std::move(text), width);
+  return PadLeft(text, length, width);
 }
 
-std::string Text(std::string_view text, int width) { return PadLeft(std::string(text), width); }
+std::string Text(std::string_view text, int width) {
+  return PadLeft(text.data(), text.size(), width);
+}
 
 double RoundHalfEven(double value) {
   const double lower = std::floor(value);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace kivo {
 namespace {
@@ -63,6 +64,13 @@ TEST(RealTest, RoundsDecimalDigitsHalfAwayFromZero) {
                  << c.value << " width " << c.width << " decimals " << c.decimals);
     EXPECT_EQ(Real(c.value, c.width, c.decimals), c.expected);
   }
+}
+
+TEST(RealTest, HugeValuesAndManyDecimalsShowFifteenSignificantDigits) {
+  EXPECT_EQ(Real(1e300, 0, 0), "1" + std::string(300, '0'));
+  EXPECT_EQ(Real(-1.5e300, 0, 1), "-15" + std::string(299, '0') + ".0");
+  EXPECT_EQ(Real(0.1, 0, 20), "0.10000000000000000000");
+  EXPECT_EQ(Real(1.0 / 3.0, 0, 18), "0.333333333333333000");
 }
 
 TEST(RealTest, ValuesThatAreNotNumbersStayInTheirField) {
