@@ -15,7 +15,7 @@ bool IsSeparator(char c) { return static_cast<unsigned char>(c) <= ' '; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // [+-]digits, within the signed 32-bit range.
-bool ParseInteger(const std::string& token, std::int32_t& value) {
+bool ParseInteger(std::string_view token, std::int32_t& value) {
   std::size_t i = 0;
   bool negative = false;
   if (i < token.size() && (token[i] == '+' || token[i] == '-')) {
@@ -63,6 +63,13 @@ bool ParseDecimalReal(const std::string& token, double& value) {
 }
 
 }  // namespace
+
+bool ConvertInteger(std::string_view text, std::int32_t& value) {
+  const auto is_blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
+  return ParseInteger(text, value);
+}
 
 Status FieldReader::Open(const std::string& name) {
   Close();

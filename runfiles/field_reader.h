@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/status.h"
 #include "platform/text_file.h"
@@ -25,6 +26,10 @@
 namespace kivo {
 
 inline constexpr std::size_t kMaxFieldText = 255;
+
+// Whether a whole text (blanks and tabs around it allowed) is a signed 32-bit
+// integer; used where a line may hold either a file name or a number.
+bool ConvertInteger(std::string_view text, std::int32_t& value);
 
 class FieldReader {
  public:
