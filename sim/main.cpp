@@ -1,6 +1,66 @@
-#include <cstdio>
+// kivo_sim: samples 0-1 matrices with given totals and estimates the
+// distribution of statistics over them. See README.md for the command line.
 
-int main() {
-  std::fputs("kivo_sim: not built yet\n", stderr);
-  return 1;
+#include <cstdio>
+#include <exception>
+
+#include "platform/command_line.h"
+#include "platform/env.h"
+#include "platform/program_window.h"
+#include "platform/signals.h"
+#include "runfiles/kivolib.h"
+#include "sim/kivos_form.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: kivo_sim [PROJECT] [--seed=N] [--batch]\n"
+    "       kivo_sim --help | --version\n"
+    "\n"
+    "Reads PROJECT.in in the current directory, draws the matrices it asks for and\n"
+    "writes the report to PROJECT.out (Kivo.out without a project name).\n"
+    "  --seed=N   seed the random number generator with N instead of the clock\n"
+    "  --batch    show no window, never wait (also when not started from a terminal)\n"
+    "Keys in the window: s or Esc stops the simulations, Enter clicks OK,\n"
+    "Ctrl-C closes the window.\n"
+    "Exit status: 0 ready, 1 the program had to stop, 130 interrupted or closed,\n"
+    "2 input/output error or bad command line.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  kivo::CommandLine line;
+  if (kivo::Status parsed = kivo::ParseCommandLine(argc, argv, {.seed = true}, line);
+      !parsed.ok()) {
+    std::fprintf(stderr, "kivo_sim: %s\n%s", parsed.message().c_str(), kUsage);
+    return 2;
+  }
+  if (line.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (line.version) {
+    std::printf("kivo_sim %.*s\n", static_cast<int>(kivo::kLibraryVersion.size()),
+                kivo::kLibraryVersion.data());
+    return 0;
+  }
+  try {
+    kivo::sim::SimRun run(kivo::SystemEnv());
+    run.plain_arguments = line.plain_arguments;
+    run.seed = line.seed;
+    {
+      kivo::SignalWatch signals;
+      const auto window =
+          kivo::OpenProgramWindow(kivo::sim::TKivoSimForm::Spec(), line.batch, signals);
+      kivo::sim::TKivoSimForm form(run, *window);
+      form.Run();
+    }  // the terminal is restored here, before anything is printed
+    if (!run.io_status.ok()) {
+      std::fprintf(stderr, "kivo_sim: %s\n", run.io_status.message().c_str());
+    }
+    return kivo::sim::ExitStatus(run);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "kivo_sim: internal error: %s\n", error.what());
+    return 3;
+  }
 }
