@@ -98,8 +98,12 @@ Status TKivoSimForm::Job() {
     return s;
   }
 
-  // Stage: read and check <project>.in (ReadProjectInput). It fills
-  // run_.input, may set status.stop_message and open run_.listing.
+  // Reads and checks <project>.in. It fills run_.input, may set
+  // status.stop_message and open run_.listing.
+  if (Status s = ReadProjectInput(log, run_.project_name, run_.env, status, input, run_.listing);
+      !s.ok()) {
+    return s;
+  }
 
   window_.SetCaption("Kivo Simulation " + run_.project_name);
   window_.SetText(kRangeLabel, "(1 - " + std::to_string(input.simulations) + ")");
