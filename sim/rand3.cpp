@@ -21,6 +21,9 @@ void Rebuild(Rand3& rand) {
     mj = std::fmod(mj, kRand3Modulus);
   } else {
     mj = kRand3Modulus - std::fmod(-mj, kRand3Modulus);
+    // A negative multiple of the modulus reduces to 0, not to the modulus
+    // itself, so that every entry stays below the modulus.
+    if (mj == kRand3Modulus) mj = 0;
   }
   Entry(rand, 55) = mj;
   double mk = 1;

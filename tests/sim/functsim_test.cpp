@@ -391,6 +391,20 @@ TEST(FunctSimTest, EigenvectorsAgreeWithPlainComputation) {
   }
 }
 
+// One actor or one column: the convergence bound (n - 1) 1e-6 is 0, which
+// the iteration could never get below; the single entry is 1.
+TEST(FunctSimTest, EigenvectorOfSingleActorOrColumn) {
+  BinaryMatrix m;
+  SetCell(m, 1, 1, 1);
+  SetCell(m, 2, 1, 1);
+  std::array<double, kMaxRows + 1> index{};
+  ActorEigenvectorIndex(m, 1, index);
+  EXPECT_EQ(index[1], 1.0);
+  index = {};
+  ColumnEigenvectorIndex(m, 2, 1, index);
+  EXPECT_EQ(index[1], 1.0);
+}
+
 TEST(FunctSimTest, ColumnEigenvectorOfEqualAndEmptyColumns) {
   // All ones: C is constant, every column gets 1/sqrt(g).
   BinaryMatrix full;
