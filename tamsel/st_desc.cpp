@@ -242,13 +242,15 @@ Status ReadNetworkFile(DataDescription& data, int k, const std::string& file_nam
   std::vector<std::int32_t> distinct;
   for (int i = 1; i <= n; ++i) {
     for (int j = 1; j <= n; ++j) {
-      const std::string what = "an integer for row " + std::to_string(i) + ", column " +
-                               std::to_string(j) + " of " + std::to_string(n) + " x " +
-                               std::to_string(n);
+      // The words for the message are only put together when one is needed.
+      const auto what = [i, j, n] {
+        return "an integer for row " + std::to_string(i) + ", column " + std::to_string(j) +
+               " of " + std::to_string(n) + " x " + std::to_string(n);
+      };
       std::string_view token;
-      if (!scanner.Next(token)) return EndOfFileError(scanner, what);
+      if (!scanner.Next(token)) return EndOfFileError(scanner, what());
       const std::optional<std::int32_t> value = ParseInt(token);
-      if (!value) return BadNumberError(scanner, what, token);
+      if (!value) return BadNumberError(scanner, what(), token);
       values.push_back(*value);
       missing.push_back(apply_missing && has_code && *value == missing_code ? 1 : 0);
       if (distinct.size() <= static_cast<std::size_t>(kMaxRelationValues) &&
@@ -285,12 +287,14 @@ Status ReadAttributeFile(DataDescription& data, int c, int p, const std::string&
   }
   for (int i = 1; i <= n; ++i) {
     for (int q = 1; q <= c; ++q) {
-      const std::string what = "a number for actor " + std::to_string(i) + ", attribute " +
-                               std::to_string(q) + " (" + data.attribute_names[p + q] + ")";
+      const auto what = [&data, i, q, p] {
+        return "a number for actor " + std::to_string(i) + ", attribute " + std::to_string(q) +
+               " (" + data.attribute_names[p + q] + ")";
+      };
       std::string_view token;
-      if (!scanner.Next(token)) return EndOfFileError(scanner, what);
+      if (!scanner.Next(token)) return EndOfFileError(scanner, what());
       const std::optional<double> value = ParseReal(token);
-      if (!value) return BadNumberError(scanner, what, token);
+      if (!value) return BadNumberError(scanner, what(), token);
       data.attribute_values[p + q].push_back(*value);
       data.attribute_missing[p + q].push_back(
           apply_missing && *value == data.attribute_missing_codes[p + q] ? 1 : 0);
