@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -140,51 +141,65 @@ void TerminalWindow::RunUntilClosed() {
 }
 
 TerminalWindow::Key TerminalWindow::ReadKey(int timeout_ms) {
-  if (timeout_ms > 0) {
-    struct pollfd request {};
-    request.fd = input_fd_;
-    request.events = POLLIN;
-    const int ready = ::poll(&request, 1, timeout_ms);
-    if (ready <= 0) return Key::kNone;                        // nothing, or a signal to look at
-    if ((request.revents & POLLIN) == 0) return Key::kClose;  // hung up
+  if (pending_count_ == 0) {
+    if (timeout_ms > 0) {
+      struct pollfd request {};
+      request.fd = input_fd_;
+      request.events = POLLIN;
+      const int ready = ::poll(&request, 1, timeout_ms);
+      if (ready <= 0) return Key::kNone;                        // nothing, or a signal to look at
+      if ((request.revents & POLLIN) == 0) return Key::kClose;  // hung up
+    }
+    const ssize_t count = ::read(input_fd_, pending_, sizeof pending_);
+    if (count < 0) return errno == EIO ? Key::kClose : Key::kNone;
+    // With a timeout, poll said there is something: nothing read is the end.
+    if (count == 0) return timeout_ms > 0 ? Key::kClose : Key::kNone;
+    pending_count_ = static_cast<int>(count);
   }
-  char buffer[64];
-  const ssize_t count = ::read(input_fd_, buffer, sizeof buffer);
-  if (count < 0) return Key::kNone;
-  // With a timeout, poll said there is something: nothing read is the end.
-  if (count == 0) return timeout_ms > 0 ? Key::kClose : Key::kNone;
-  for (ssize_t i = 0; i < count; ++i) {
-    const char c = buffer[i];
+  // Keys typed together are taken one per call, in order.
+  Key key = Key::kNone;
+  int i = 0;
+  while (i < pending_count_ && key == Key::kNone) {
+    const char c = pending_[i++];
     if (c == '\x1b') {
       // A lone Esc is the key; Esc followed by [ or O starts the sequence of
       // a cursor or function key, skipped up to its final byte.
-      if (i + 1 < count && (buffer[i + 1] == '[' || buffer[i + 1] == 'O')) {
-        i += 2;
-        while (i < count && !(buffer[i] >= 0x40 && buffer[i] <= 0x7e)) ++i;
+      if (i < pending_count_ && (pending_[i] == '[' || pending_[i] == 'O')) {
+        ++i;
+        while (i < pending_count_ && !(pending_[i] >= 0x40 && pending_[i] <= 0x7e)) ++i;
+        if (i < pending_count_) ++i;
         continue;
       }
-      return Key::kEscape;
+      key = Key::kEscape;
+      continue;
     }
     switch (c) {
       case 's':
       case 'S':
-        return Key::kStop;
+        key = Key::kStop;
+        break;
       case '\r':
       case '\n':
-        return Key::kOk;
+        key = Key::kOk;
+        break;
       case '\x03':
-        return Key::kClose;
+        key = Key::kClose;
+        break;
       case 'y':
       case 'Y':
-        return Key::kYes;
+        key = Key::kYes;
+        break;
       case 'n':
       case 'N':
-        return Key::kNo;
+        key = Key::kNo;
+        break;
       default:
         break;
     }
   }
-  return Key::kNone;
+  std::memmove(pending_, pending_ + i, static_cast<std::size_t>(pending_count_ - i));
+  pending_count_ -= i;
+  return key;
 }
 
 void TerminalWindow::Handle(Key key) {

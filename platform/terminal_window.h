@@ -36,9 +36,9 @@ class TerminalWindow : public Window {
   using Clock = std::chrono::steady_clock;
   enum class Key { kNone, kStop, kEscape, kOk, kClose, kYes, kNo };
 
-  // Reads what is pending (waiting up to timeout_ms when it is positive) and
-  // returns the first key that means something; a closed input counts as
-  // kClose. Keys beyond the first are dropped.
+  // Returns the next key that means something, from what was typed before
+  // or else from the terminal (waiting up to timeout_ms when it is positive);
+  // a closed input counts as kClose.
   Key ReadKey(int timeout_ms);
   void Handle(Key key);
   // Handles a close request from a signal. Returns whether there was one.
@@ -55,6 +55,8 @@ class TerminalWindow : public Window {
   Clock::time_point last_draw_;
   int drawn_lines_ = 0;
   bool close_after_question_ = false;
+  char pending_[64];  // typed and not yet taken
+  int pending_count_ = 0;
 };
 
 }  // namespace kivo
