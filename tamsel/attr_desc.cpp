@@ -249,11 +249,18 @@ AttributeDescriptives ComputeAttributeDescriptives(DataDescription& data) {
     const AttributeFigures& fa = result.figures[static_cast<std::size_t>(a)];
     for (int b = 1; b <= count; ++b) {
       if (a == b) continue;
+      // Both values are taken as deviations from their attribute's mean.
+      // With every value valid this is the sum of deviation times value; over
+      // a pairwise subset the deviations of a no longer add up to 0, and
+      // only the centred product keeps the covariance independent of where
+      // b's scale starts and the same on both sides of the diagonal.
+      const AttributeFigures& fb = result.figures[static_cast<std::size_t>(b)];
       double s = 0;
       long long common = 0;
       for (int i = 1; i <= n; ++i) {
         if (IsValid(data, a, i) && IsValid(data, b, i)) {
-          s += fa.deviations[static_cast<std::size_t>(i)] * ValueOf(data, b, i);
+          s += fa.deviations[static_cast<std::size_t>(i)] *
+               fb.deviations[static_cast<std::size_t>(i)];
           ++common;
         }
       }
@@ -265,7 +272,6 @@ AttributeDescriptives ComputeAttributeDescriptives(DataDescription& data) {
       if (b < a) {
         cell = cov;
       } else {
-        const AttributeFigures& fb = result.figures[static_cast<std::size_t>(b)];
         if (fa.sd && fb.sd && *fa.sd != 0 && *fb.sd != 0) cell = cov / (*fa.sd * *fb.sd);
       }
     }

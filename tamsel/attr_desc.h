@@ -49,9 +49,10 @@ struct AttributeDescriptives {
   std::vector<CategoricalTable> categorical;  // [1..A], for categorical attributes
   std::vector<ContinuousTable> continuous;    // [1..A], for continuous attributes
   std::vector<AttributeFigures> figures;      // [1..A]
-  // [a][b]: the covariance of a's deviations with b's values over the actors
-  // valid in both (b < a), or the correlation (b > a); empty when it does
-  // not exist.
+  // [a][b]: the covariance of a and b over the actors valid in both, each
+  // centred by its mean over all its valid values (b < a), or the
+  // correlation, that covariance over the two standard deviations (b > a);
+  // empty when it does not exist.
   std::vector<std::vector<std::optional<double>>> pairs;
   bool any_missing = false;
 };

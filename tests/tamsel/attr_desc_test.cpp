@@ -167,6 +167,30 @@ TEST(CorrelationTest, PearsonAboveAndCovarianceBelowTheDiagonal) {
       lines, "Correlations and covariances are based on pairwise deletion of missing values."));
 }
 
+TEST(CorrelationTest, PairwiseCovarianceIsSymmetricAndShiftFree) {
+  // a is missing for actor 4 and b for actor 1, so the common actors are
+  // 2, 3 and 5; the means stay those over each attribute's valid values.
+  const std::vector<double> a = {1, 2, 4, -1, 8};
+  const std::vector<double> b = {-1, 3, 1, 2, 5};
+  const auto covariances = [&a](double shift) {
+    std::vector<double> shifted = {-1};
+    shifted.insert(shifted.end(), {3 + shift, 1 + shift, 2 + shift, 5 + shift});
+    DataDescription data = MakeNetworks({});
+    AddAttribute(data, "a", a, -1);
+    AddAttribute(data, "b", shifted, -1);
+    const AttributeDescriptives figures = ComputeAttributeDescriptives(data);
+    return std::pair(*figures.pairs[2][1], *figures.pairs[1][2]);
+  };
+  const double mean_a = 15.0 / 4, mean_b = 11.0 / 4;
+  double s = 0;
+  for (const std::size_t i : {1, 2, 4}) s += (a[i] - mean_a) * (b[i] - mean_b);
+  const auto [cov, corr] = covariances(0);
+  EXPECT_NEAR(cov, s / 2, 1e-12);
+  const auto [shifted_cov, shifted_corr] = covariances(100);
+  EXPECT_NEAR(shifted_cov, cov, 1e-9);
+  EXPECT_NEAR(shifted_corr, corr, 1e-9);
+}
+
 TEST(CorrelationTest, PairsWithoutTwoCommonValidActorsShowDashes) {
   DataDescription data = MakeNetworks({});
   AddAttribute(data, "a", {1, 2, 0, 0}, 0);
