@@ -329,6 +329,27 @@ bool SequentialAttempt(SamplerState& s, Rand3& rand, bool normalisation, double 
   return true;
 }
 
+// The free in-stubs per column, kept as a Fenwick tree so that drawing a stub
+// and using one cost O(log g) instead of a pass over the running sums.
+void AddStubs(CountVector& tree, int g, int column, std::int32_t delta) {
+  for (int k = column; k <= g; k += k & -k) tree[static_cast<std::size_t>(k)] += delta;
+}
+
+// The first column k whose running sum of free stubs exceeds t; g when none
+// does.
+int FindStubColumn(const CountVector& tree, int g, double t) {
+  int position = 0;
+  std::int32_t below = 0;
+  for (int step = std::bit_floor(static_cast<unsigned>(g)); step > 0; step >>= 1) {
+    const int next = position + step;
+    if (next <= g && !(below + tree[static_cast<std::size_t>(next)] > t)) {
+      position = next;
+      below += tree[static_cast<std::size_t>(next)];
+    }
+  }
+  return position < g ? position + 1 : g;
+}
+
 // Stub matching: every remaining out-stub of a row is paired with a stub drawn
 // uniformly from the free in-stubs; a loop, a second tie between the same
 // vertices or a structural zero rejects the attempt. The construction starts
@@ -336,33 +357,51 @@ bool SequentialAttempt(SamplerState& s, Rand3& rand, bool normalisation, double 
 // like any other.
 bool MolloyReedAttempt(SamplerState& s, Rand3& rand) {
   CountVector& rem = s.stubs_left;
-  CountVector& cum = s.stub_sums;
-  std::int32_t sum = 0;
-  for (int k = 1; k <= s.g; ++k) {
-    sum += s.column_totals[static_cast<std::size_t>(k)];
-    cum[static_cast<std::size_t>(k)] = sum;
+  CountVector& tree = s.stub_sums;
+  const int g = s.g;
+  std::int32_t total = 0;
+  tree.fill(0);
+  for (int k = 1; k <= g; ++k) {
+    const std::int32_t stubs = s.column_totals[static_cast<std::size_t>(k)];
+    total += stubs;
+    AddStubs(tree, g, k, stubs);
   }
-  for (int i = 1; i <= s.f; ++i)
+  for (int i = 1; i <= s.f; ++i) {
     rem[static_cast<std::size_t>(i)] = s.row_totals[static_cast<std::size_t>(i)];
+  }
   const bool undirected = s.mode.undirected;
   for (int i = 1; i <= s.f; ++i) {
     while (rem[static_cast<std::size_t>(i)] > 0) {
       --rem[static_cast<std::size_t>(i)];
       if (undirected) {
-        for (int k = i; k <= s.g; ++k) --cum[static_cast<std::size_t>(k)];
+        // The vertex's own stub leaves the pool.
+        AddStubs(tree, g, i, -1);
+        --total;
       }
-      const double t = NextUniform(rand) * cum[static_cast<std::size_t>(s.g)];
-      int j = 1;
-      while (j < s.g && !(cum[static_cast<std::size_t>(j)] > t)) ++j;
+      const double t = NextUniform(rand) * total;
+      const int j = FindStubColumn(tree, g, t);
       if (IsDecided(s, i, j)) return false;
       AssignValue(s, i, j, true);
       if (s.failed) return false;
-      for (int k = j; k <= s.g; ++k) --cum[static_cast<std::size_t>(k)];
+      AddStubs(tree, g, j, -1);
+      --total;
       if (undirected) --rem[static_cast<std::size_t>(j)];
     }
   }
+  if (!s.mode.fixed_mutuals) {
+    // Every stub is placed, so every row and column has exactly as many zeros
+    // left as open cells: the zeros cannot fail, and they change no count of
+    // mutual dyads. Open cells may hold values of an earlier attempt.
+    for (int i = 1; i <= s.f; ++i) {
+      const std::size_t row = static_cast<std::size_t>(i - 1) * kMaxColumns;
+      for (std::size_t c = row; c < row + static_cast<std::size_t>(g); ++c) {
+        s.values.cells[c] &= s.decided.cells[c];
+      }
+    }
+    return true;
+  }
   for (int i = 1; i <= s.f; ++i) {
-    for (int j = 1; j <= s.g; ++j) {
+    for (int j = 1; j <= g; ++j) {
       if (IsDecided(s, i, j)) continue;
       AssignValue(s, i, j, false);
       if (s.failed) return false;
