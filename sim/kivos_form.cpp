@@ -27,6 +27,23 @@ int ExitStatus(const SimRun& run) {
   return 0;
 }
 
+std::string EndSummary(const SimRun& run) {
+  if (run.status.interrupted) {
+    std::string text = "The program was interrupted.";
+    // Interrupted while normalising: the sampler's message says so.
+    if (run.status.had_to_stop && !run.status.stop_message.empty()) {
+      text += " " + run.status.stop_message;
+    }
+    return text;
+  }
+  if (run.status.had_to_stop) {
+    std::string text = "The program had to stop.";
+    if (!run.status.stop_message.empty()) text += " " + run.status.stop_message;
+    return text;
+  }
+  return "The program is ready.";
+}
+
 FormSpec TKivoSimForm::Spec() {
   FormSpec spec;
   spec.caption = "Kivo Simulation";

@@ -56,6 +56,11 @@ struct SimRun {
 // error.
 int ExitStatus(const SimRun& run);
 
+// How the job ended, in the window's words, for a run that showed no window:
+// "The program is ready.", "The program was interrupted." or "The program had
+// to stop." followed by the stop message, if there is one.
+std::string EndSummary(const SimRun& run);
+
 class TKivoSimForm : public WindowEvents, public SimulationWindow {
  public:
   // The controls, in the order of Spec().controls.

@@ -3,9 +3,11 @@
 
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "platform/command_line.h"
 #include "platform/env.h"
+#include "platform/headless_window.h"
 #include "platform/program_window.h"
 #include "platform/signals.h"
 #include "runfiles/kivolib.h"
@@ -48,17 +50,23 @@ int main(int argc, char** argv) {
     kivo::sim::SimRun run(kivo::SystemEnv());
     run.plain_arguments = line.plain_arguments;
     run.seed = line.seed;
+    bool headless = true;
     {
       kivo::SignalWatch signals;
       const auto window =
           kivo::OpenProgramWindow(kivo::sim::TKivoSimForm::Spec(), line.batch, signals);
+      headless = dynamic_cast<kivo::HeadlessWindow*>(window.get()) != nullptr;
       kivo::sim::TKivoSimForm form(run, *window);
       form.Run();
     }  // the terminal is restored here, before anything is printed
+    const int status = kivo::sim::ExitStatus(run);
     if (!run.io_status.ok()) {
       std::fprintf(stderr, "kivo_sim: %s\n", run.io_status.message().c_str());
+    } else if (headless && status != 0) {
+      // Nobody saw the window: say on standard error why the job ended.
+      std::fprintf(stderr, "kivo_sim: %s\n", kivo::sim::EndSummary(run).c_str());
     }
-    return kivo::sim::ExitStatus(run);
+    return status;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "kivo_sim: internal error: %s\n", error.what());
     return 3;
