@@ -1,9 +1,11 @@
 #include "sim/kivos_form.h"
 
 #include <charconv>
+#include <memory>
 #include <utility>
 
 #include "runfiles/kivolib.h"
+#include "sim/simul.h"
 
 namespace kivo::sim {
 namespace {
@@ -130,13 +132,17 @@ Status TKivoSimForm::Job() {
   }
 
   bool simulated = false;
+  // The sampler's state and weighted sums, which the reports read.
+  std::unique_ptr<SamplerRun> sampler;
   if (input.f < 2 || input.simulations < 2) {
     // Stage: the results header (WriteSimulationHeader) into the log.
   } else {
     simulated = true;
-    // Stage: the simulation (RunSimulations), beginning with the
-    // normalisation runs. It keeps run_.matrices and run_.attempts current
-    // and calls ProcessThem, ShowCounts and HidePrelimLabel on this form.
+    // The simulation, beginning with the normalisation runs. It keeps
+    // run_.matrices and run_.attempts current and calls ProcessThem,
+    // ShowCounts and HidePrelimLabel on this form.
+    sampler = std::make_unique<SamplerRun>();
+    if (Status s = RunSimulations(run_, *this, *sampler); !s.ok()) return s;
 
     if (!status.stop_message.empty()) {
       log.WriteLine(status.stop_message);
