@@ -210,6 +210,23 @@ TEST(RunSimulationsTest, StopDuringNormalisationEndsWithoutResults) {
   }
 }
 
+// Three vertices with one tie out and one in each cannot have a mutual dyad,
+// yet nothing in the setup shows it: every attempt fails, and only a stop
+// (a click, or a signal delivered as a close) ends the run.
+TEST(RunSimulationsTest, DrawThatNeverSucceedsEndsOnAStop) {
+  ScopedTempDir dir;
+  Fixture t(15, {1, 1, 1}, {1, 1, 1}, 10);
+  t.run.input.mutuals = 1;
+  t.window.interrupt_when = [&t] { return t.window.process_calls == 2000; };
+  ASSERT_TRUE(t.Run().ok());
+  EXPECT_EQ(t.run.status.stop_message, "Program interrupted by user.");
+  EXPECT_TRUE(t.run.status.had_to_stop);
+  EXPECT_EQ(t.run.attempts, 1998u);  // the first call comes before the first attempt
+  // The attempt counter kept moving in the window.
+  ASSERT_GT(t.window.shown.size(), 100u);
+  EXPECT_EQ(t.window.shown.back().attempts, 1990u);
+}
+
 TEST(RunSimulationsTest, StopDuringMainRunKeepsTheMatricesDrawn) {
   ScopedTempDir dir;
   Fixture t(12, {2, 1, 2, 1, 2}, {1, 2, 2, 2, 1}, 30);
