@@ -632,9 +632,13 @@ void WriteIntermediateHeader(TextWriter& pqr, const SamplerRun& sampler) {
   pqr.WriteLine("@");
 }
 
-void WriteIntermediateRecord(TextWriter& pqr, const SamplerRun& sampler, double weight) {
-  pqr.WriteLine(Real(weight, 12, 6) + " ");
-  std::string line;
+void WriteIntermediateRecord(TextWriter& pqr, SamplerRun& sampler, double weight) {
+  std::string& line = sampler.line;
+  line.clear();
+  line += Real(weight, 12, 6);
+  line += ' ';
+  pqr.WriteLine(line);
+  line.clear();
   for (int k = 1; k <= sampler.numf; ++k) {
     line += Int(sampler.values.int_values[static_cast<std::size_t>(k)], 5);
     line += ' ';
@@ -754,7 +758,7 @@ Status RecordMatrix(SimRun& run, SamplerRun& sampler, double weight) {
   return Status::Ok();
 }
 
-Status WriteMatrixRecord(SimRun& run, const SamplerRun& sampler, std::int32_t n, double weight) {
+Status WriteMatrixRecord(SimRun& run, SamplerRun& sampler, std::int32_t n, double weight) {
   ProjectInput& input = run.input;
   TextWriter& listing = run.listing;
   const std::string& name = input.prn_file_name;
@@ -780,9 +784,12 @@ Status WriteMatrixRecord(SimRun& run, const SamplerRun& sampler, std::int32_t n,
     }
   }
   const SamplerState& s = sampler.state;
+  std::string& line = sampler.line;
   listing.WriteLine();
-  listing.WriteLine(std::to_string(n) += '.');
-  std::string line;
+  line.clear();
+  line += std::to_string(n);
+  line += '.';
+  listing.WriteLine(line);
   if (sampler.mode.digraph) {
     for (int i = 1; i <= s.g; ++i) {
       line.clear();

@@ -215,6 +215,8 @@ struct SamplerRun {
   // statistic j), filled once L is known.
   std::array<ReportedStatistic, kMaxStatisticsInMemory> reported;
   TextWriter intermediate;  // <project>.pqr in intermediate mode
+  // Reused for every record line, so that listing a matrix allocates nothing.
+  std::string line;
 };
 
 // Draws run.input.simulations matrices after the checks, the reordering of a
@@ -244,7 +246,7 @@ Status RecordMatrix(SimRun& run, SamplerRun& sampler, double weight);
 // The record of matrix n in the listing file, after the disk guard: at every
 // 1000th matrix, when less than 5 % of the drive is free, the listing is
 // closed (with an explanation in the log) and no further matrix is written.
-Status WriteMatrixRecord(SimRun& run, const SamplerRun& sampler, std::int32_t n, double weight);
+Status WriteMatrixRecord(SimRun& run, SamplerRun& sampler, std::int32_t n, double weight);
 
 }  // namespace kivo::sim
 
