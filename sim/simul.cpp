@@ -837,8 +837,7 @@ Status RunSimulations(SimRun& run, SimulationWindow& window, SamplerRun& sampler
   status.stop_message.clear();
   if (f > kMaxRows) status.stop_message = "Number of rows f greater than maximum fmax.";
   if (g > kMaxColumns) status.stop_message = "Number of columns g greater than maximum gmax.";
-  if (status.stop_message.empty())
-    sampler.mode = DecodeMode(input.matrix_mode, status.stop_message);
+  sampler.mode = DecodeMode(input.matrix_mode, status.stop_message);
   if (!status.stop_message.empty()) {
     status.had_to_stop = true;
     return Status::Ok();
