@@ -322,7 +322,10 @@ void WriteNetworkDescriptives(const DataDescription& data, const NetworkDescript
   const auto write_degrees = [&](bool out) {
     WriteNetworkHeader(data, report, out ? "Outdegree network  " : "Indegree network   ");
     const auto shown = [&](int k) { return !no_cells(k) && !(out && at(k).symmetric); };
-    for (int i = 1; i <= n; ++i) {
+    // Without a network no file backs the number of actors, and its rows
+    // would hold no cell: none are written.
+    const int rows = count > 0 ? n : 0;
+    for (int i = 1; i <= rows; ++i) {
       const std::string label = (i == 1 ? "Actor" : "     ") + Int(i, 5) + "       ";
       WriteRow(data, report, label, [&](int k) {
         if (!shown(k)) return dash;

@@ -251,6 +251,16 @@ TEST(NetworkDescriptivesTest, CountsAgreeWithAStraightRecount) {
   }
 }
 
+TEST(NetworkDescriptivesTest, WithoutNetworksTheActorCountWritesNoRows) {
+  // Nothing backs the number of actors then; a huge one must not turn into
+  // a billion empty rows.
+  DataDescription data = MakeNetworks({});
+  data.num_actors = 1000000000;
+  const std::vector<std::string> lines = Descriptives(data);
+  for (const std::string& line : lines) EXPECT_NE(line.rfind("Actor", 0), 0U);
+  EXPECT_TRUE(Contains(lines, "Indegree network   "));
+}
+
 TEST(NetworkDescriptivesTest, TriadLabelAtOutsideTheOrder) {
   EXPECT_EQ(TriadLabelAt(1), "003 ");
   EXPECT_EQ(TriadLabelAt(16), "300 ");
