@@ -98,12 +98,13 @@ ReferenceResult BruteForceEnumerate(const EnumProblem& p) {
       ok = sum == p.column_totals[At(c)];
     }
     if (!ok) continue;
-    if (p.n == p.m) {
-      for (int a = 1; a <= p.n; ++a) {
-        for (int b = a + 1; b <= p.n; ++b) {
-          if (rm.cells[At(a)][At(b)] == 1 && rm.cells[At(b)][At(a)] == 1) ++rm.mutual;
-        }
+    const int square = std::min(p.n, p.m);
+    for (int a = 1; a <= square; ++a) {
+      for (int b = a + 1; b <= square; ++b) {
+        if (rm.cells[At(a)][At(b)] == 1 && rm.cells[At(b)][At(a)] == 1) ++rm.mutual;
       }
+    }
+    if (p.n == p.m) {
       for (int x = 1; x <= p.n; ++x) {
         for (int y = 1; y <= p.n; ++y) {
           for (int z = 1; z <= p.n; ++z) {

@@ -67,8 +67,8 @@ inline EnumerationInput MakeInput(const EnumProblem& problem) {
 
 struct ReferenceMatrix {
   EnumMatrix cells{};
-  int mutual = 0;        // pairs a < b with both arcs
-  int transitive = 0;    // two-paths x->y->z, distinct, with x->z
+  int mutual = 0;        // pairs a < b (both within rows and columns) with both cells 1
+  int transitive = 0;    // square only: two-paths x->y->z, distinct, with x->z
   int intransitive = 0;  // the same without x->z
 };
 
