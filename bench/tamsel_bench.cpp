@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <random>
 
+#include "platform/text_file.h"
 #include "tamsel/net_desc.h"
 #include "tamsel/net_index.h"
 #include "tamsel/st_desc.h"
@@ -53,6 +54,21 @@ BENCHMARK(BM_NetworkDescriptives)
     ->Args({1000, 20, 1})
     ->Args({2000, 5, 1})
     ->Unit(benchmark::kMillisecond);
+
+// The whole network half of the step-2 report, figures and lines.
+void BM_Step2NetworkReport(benchmark::State& state) {
+  DataDescription data = RandomNetwork(static_cast<int>(state.range(0)), 5, true);
+  TextWriter report;
+  if (!report.Create("/dev/null").ok()) {
+    state.SkipWithError("cannot open /dev/null");
+    return;
+  }
+  for (auto _ : state) {
+    WriteNetworkDescriptives(data, ComputeNetworkDescriptives(data), report);
+  }
+  report.Close();
+}
+BENCHMARK(BM_Step2NetworkReport)->ArgName("n")->Arg(1000)->Unit(benchmark::kMillisecond);
 
 void BM_TriadCensus(benchmark::State& state) {
   DataDescription data = RandomNetwork(static_cast<int>(state.range(0)), 10, true);
