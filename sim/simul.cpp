@@ -762,11 +762,10 @@ Status WriteMatrixRecord(SimRun& run, SamplerRun& sampler, std::int32_t n, doubl
   ProjectInput& input = run.input;
   TextWriter& listing = run.listing;
   const std::string& name = input.prn_file_name;
-  if (n % 1000 == 0) {
-    const DriveSpace space = run.env.CurrentDriveSpace();
-    const double r = space.total_bytes == 0 ? 0.0
-                                            : static_cast<double>(space.free_bytes) /
-                                                  static_cast<double>(space.total_bytes);
+  // A drive whose size cannot be told (0) gives no reason to stop listing.
+  const DriveSpace space = n % 1000 == 0 ? run.env.CurrentDriveSpace() : DriveSpace{};
+  if (space.total_bytes > 0) {
+    const double r = static_cast<double>(space.free_bytes) / static_cast<double>(space.total_bytes);
     if (r < 0.05) {
       TextWriter& log = run.log;
       log.WriteLine("You are writing all matrices to disk on the file " + name + ", ");

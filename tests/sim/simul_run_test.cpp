@@ -277,14 +277,15 @@ TEST(RunSimulationsTest, ListingRecordsOfADigraphWithFixedMutuals) {
 TEST(RunSimulationsTest, DiskGuardStopsTheListingAtTheThousandthMatrix) {
   struct Case {
     std::uint64_t free_bytes;
+    std::uint64_t total_bytes;  // 0: the size of the drive is unknown
     bool stopped;
   };
-  const Case cases[] = {{4, true}, {5, false}};
+  const Case cases[] = {{4, 100, true}, {5, 100, false}, {0, 0, false}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.free_bytes);
+    SCOPED_TRACE(testing::Message() << c.free_bytes << " of " << c.total_bytes);
     ScopedTempDir dir;
     Fixture t(1, {1, 1}, {1, 1}, 1002);
-    t.env.drive_space = {c.free_bytes, 100};
+    t.env.drive_space = {c.free_bytes, c.total_bytes};
     t.ListAll();
     ASSERT_TRUE(t.Run().ok());
     EXPECT_EQ(t.run.matrices, 1002);
