@@ -263,7 +263,10 @@ void ApplyMutualRules(EnumerationTree& t) {
   }
 }
 
+// The cell at the scan position closes the triples {y < v < x} of its row x
+// and column y; there are none unless x >= y + 2, so the call is saved there.
 void AddTransitivityHere(EnumerationTree& t, TreeRun& run) {
+  if (t.row < t.column + 2) return;
   AddTransitivity(t.current, run.input.statistics, t.row, t.column, Current(t).primary);
 }
 
