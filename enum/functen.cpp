@@ -232,8 +232,8 @@ void AddTransitivity(const EnumMatrix& current, const StatisticsSetup& setup, in
     const int yv = current[At(y)][At(v)];
     const int vy = current[At(v)][At(y)];
     const int paths = xy * yv + xv * vy + yx * xv + yv * vx + vx * xy + vy * yx;
-    const int closed = xy * yv * xv + xv * vy * xy + yx * xv * yv + yv * vx * yx +
-                       vx * xy * vy + vy * yx * vx;
+    const int closed =
+        xy * yv * xv + xv * vy * xy + yx * xv * yv + yv * vx * yx + vx * xy * vy + vy * yx * vx;
     transitive += closed;
     intransitive += paths - closed;
   }
