@@ -1,6 +1,65 @@
-#include <cstdio>
+// kivo_enum: lists every 0-1 matrix with given totals and tallies the exact
+// distribution of statistics over them. See README.md for the command line.
 
-int main() {
-  std::fputs("kivo_enum: not built yet\n", stderr);
-  return 1;
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "enum/kivoe_form.h"
+#include "platform/command_line.h"
+#include "platform/env.h"
+#include "platform/program_window.h"
+#include "platform/signals.h"
+#include "runfiles/kivolib.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: kivo_enum [PROJECT] [--batch]\n"
+    "       kivo_enum --help | --version\n"
+    "\n"
+    "Reads PROJECT.in in the current directory, enumerates every matrix it asks for\n"
+    "and writes the report to PROJECT.out (Kivo.out without a project name).\n"
+    "  --batch    show no window, never wait (also when not started from a terminal)\n"
+    "Keys in the window: s or Esc stops the enumerations, Enter clicks OK,\n"
+    "Ctrl-C closes the window.\n"
+    "Exit status: 0 ready, 1 the program had to stop or the input gave no results,\n"
+    "130 interrupted or closed, 2 input/output error or bad command line.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  kivo::CommandLine line;
+  if (kivo::Status parsed = kivo::ParseCommandLine(argc, argv, {}, line); !parsed.ok()) {
+    std::fprintf(stderr, "kivo_enum: %s\n%s", parsed.message().c_str(), kUsage);
+    return 2;
+  }
+  if (line.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (line.version) {
+    std::printf("kivo_enum %.*s\n", static_cast<int>(kivo::kLibraryVersion.size()),
+                kivo::kLibraryVersion.data());
+    return 0;
+  }
+  try {
+    // The run holds the tree's fixed stores; it lives on the heap.
+    const auto run = std::make_unique<kivo::enumeration::EnumRun>(kivo::SystemEnv());
+    run->plain_arguments = line.plain_arguments;
+    {
+      kivo::SignalWatch signals;
+      const auto window =
+          kivo::OpenProgramWindow(kivo::enumeration::TKivoForm::Spec(), line.batch, signals);
+      kivo::enumeration::TKivoForm form(*run, *window);
+      form.Run();
+    }  // the terminal is restored here, before anything is printed
+    if (!run->io_status.ok()) {
+      std::fprintf(stderr, "kivo_enum: %s\n", run->io_status.message().c_str());
+    }
+    return kivo::enumeration::ExitStatus(*run);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "kivo_enum: internal error: %s\n", error.what());
+    return 3;
+  }
 }
