@@ -1,10 +1,14 @@
 #include "sim/kivos_form.h"
 
+#include <algorithm>
 #include <charconv>
 #include <memory>
+#include <span>
 #include <utility>
 
 #include "runfiles/kivolib.h"
+#include "sim/kivosimlib_report.h"
+#include "sim/simplus.h"
 #include "sim/simul.h"
 
 namespace kivo::sim {
@@ -134,8 +138,11 @@ Status TKivoSimForm::Job() {
   bool simulated = false;
   // The sampler's state and weighted sums, which the reports read.
   std::unique_ptr<SamplerRun> sampler;
+  // N as the input asked for it; the sampler lowers input.simulations to the
+  // number drawn when the user stops it.
+  const std::int32_t requested = input.simulations;
   if (input.f < 2 || input.simulations < 2) {
-    // Stage: the results header (WriteSimulationHeader) into the log.
+    WriteSimulationHeader(log, Summary(requested, nullptr));
   } else {
     simulated = true;
     // The simulation, beginning with the normalisation runs. It keeps
@@ -152,19 +159,25 @@ Status TKivoSimForm::Job() {
   }
 
   if (simulated && !status.had_to_stop) {
-    // Stage: the results header (WriteSimulationHeader) into the log.
+    WriteSimulationHeader(log, Summary(requested, sampler.get()));
     if (run_.intermediate_mode) {
       window_.SetText(kPrelimLabel, "processing results ...");
       window_.SetVisible(kPrelimLabel, true);
       window_.SetVisible(kStopLabel, false);
       window_.SetVisible(kStopBackground, false);
       ProcessThem();
-      // Stage: estimation and report from <project>.pqr
-      // (ProcessIntermediateResults).
+      if (Status s = ProcessIntermediateResults(run_.project_name, log, run_.env); !s.ok()) {
+        return s;
+      }
       window_.SetVisible(kPrelimLabel, false);
     } else {
-      // Stage: estimates from the weighted sums (EstimateResults) and their
-      // report (WriteEstimationReport).
+      const auto results = std::make_unique<EstimationResults>();
+      const int numf = std::min(sampler->numf, kMaxStatisticsInMemory);
+      EstimateResults(sampler->sums, input.simulations, numf, input.numl, *results);
+      WriteEstimationReport(log, *results,
+                            std::span<const ReportedStatistic>(sampler->reported.data(),
+                                                               static_cast<std::size_t>(numf)),
+                            input.weight_table);
     }
   }
   if (!log.status().ok()) return log.status();
@@ -187,6 +200,25 @@ Status TKivoSimForm::Job() {
   window_.SetVisible(kTerminateLabel, true);
   window_.SetWindowHint("click OK to continue");
   return Status::Ok();
+}
+
+SimulationSummary TKivoSimForm::Summary(std::int32_t requested, const SamplerRun* sampler) const {
+  const ProjectInput& input = run_.input;
+  SimulationSummary summary;
+  summary.requested = requested;
+  summary.drawn = input.simulations;
+  summary.attempts = run_.attempts;
+  summary.intermediate_mode = run_.intermediate_mode;
+  summary.f = input.f;
+  summary.g = input.g;
+  summary.row_totals = &input.row_totals;
+  summary.column_totals = &input.column_totals;
+  if (sampler != nullptr) {
+    summary.reordered = sampler->reordering.reordered;
+    summary.sw = sampler->sums.sw;
+    summary.sw2 = sampler->sums.sw2;
+  }
+  return summary;
 }
 
 void TKivoSimForm::ShowStopMessage() {

@@ -17,10 +17,13 @@
 #include "platform/text_file.h"
 #include "platform/window.h"
 #include "sim/kivosimlib.h"
+#include "sim/kivosimlib_report.h"
 #include "sim/rand3.h"
 #include "sim/sim_run.h"
 
 namespace kivo::sim {
+
+struct SamplerRun;
 
 // Everything one run holds, owned by the caller of the form and passed by
 // reference to every stage; nothing of it outlives the run.
@@ -114,6 +117,8 @@ class TKivoSimForm : public WindowEvents, public SimulationWindow {
 
  private:
   Status Job();
+  // What the results header shows; sampler is nullptr when nothing was drawn.
+  SimulationSummary Summary(std::int32_t requested, const SamplerRun* sampler) const;
   void ShowStopMessage();
   void ShowCount(ControlId control, std::uint64_t value);
 

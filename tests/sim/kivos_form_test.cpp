@@ -214,6 +214,70 @@ TEST_F(KivoSimFormTest, ShowCountsPadsWithSevenBlanks) {
   EXPECT_FALSE(window_.visible("PrelimLabel"));
 }
 
+TEST_F(KivoSimFormTest, RefusedInputShowsTheStopMessageAndOkCloses) {
+  form_.Run();  // there is no proj.in
+  EXPECT_TRUE(window_.visible("PrelimLabel"));
+  EXPECT_EQ(window_.text("PrelimLabel"), "File proj.in is not found.");
+  EXPECT_EQ(window_.text("TerminateLabel"), "The program had to stop.");
+  EXPECT_TRUE(window_.visible("TerminateLabel"));
+  EXPECT_TRUE(window_.closed());
+  EXPECT_EQ(ExitStatus(run_), 1);
+  EXPECT_EQ(EndSummary(run_), "The program had to stop. File proj.in is not found.");
+}
+
+// Stops answered Yes while the sampler runs: during the normalisation draws
+// the run has to stop without results; later it ends with the matrices drawn.
+TEST_F(KivoSimFormTest, StopDuringNormalisationOrMainRun) {
+  struct Case {
+    const char* what;
+    int point;
+    bool had_to_stop;
+    const char* end_label;
+  };
+  const Case cases[] = {
+      {"normalisation", 1, true, "The program had to stop."},
+      {"main run", 60, false, " The program was interrupted"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScopedTempDir dir;
+    WriteProject("proj", 1000);
+    SimRun run(env_);
+    run.plain_arguments = {"proj"};
+    run.seed = 1;
+    ScriptedWindow window(TKivoSimForm::Spec());
+    TKivoSimForm form(run, window);
+    window.ClickAt(c.point, "StopLabel");
+    window.AnswerNext(true);
+    form.Run();
+
+    EXPECT_EQ(run.status.had_to_stop, c.had_to_stop);
+    EXPECT_EQ(window.text("TerminateLabel"), c.end_label);
+    EXPECT_TRUE(window.visible("TerminateLabel"));
+    EXPECT_TRUE(window.closed());
+    EXPECT_EQ(ExitStatus(run), 130);
+    EXPECT_LT(run.matrices, 1000);
+
+    const std::vector<std::string> log = ReadLines("proj.out");
+    const auto stopped = std::find(log.begin(), log.end(), "Simulations terminated early by user.");
+    ASSERT_NE(stopped, log.end());
+    const auto results = std::find(stopped, log.end(), "Simulation results");
+    const auto interrupted = std::find(stopped, log.end(), "Program interrupted by user.");
+    if (c.had_to_stop) {
+      EXPECT_NE(interrupted, log.end());
+      EXPECT_EQ(results, log.end());
+      EXPECT_EQ(window.text("PrelimLabel"), "Program interrupted by user.");
+    } else {
+      EXPECT_EQ(interrupted, log.end());
+      ASSERT_NE(results, log.end());
+      const std::string runs = "Number of runs " + std::to_string(run.matrices) + ";";
+      EXPECT_NE(std::find_if(results, log.end(),
+                             [&](const std::string& line) { return line.starts_with(runs); }),
+                log.end());
+    }
+  }
+}
+
 TEST_F(KivoSimFormTest, LogThatCannotBeCreatedEndsTheJobWithAnError) {
   std::filesystem::create_directory("proj.out");
   form_.Run();
