@@ -140,7 +140,21 @@ TEST(TKivoFormTest, StopRequest) {
     EXPECT_EQ(Has(r.log, "Enumeration results."), !c.yes);
     EXPECT_EQ(r.window.text("TerminateLabel"), c.end_label);
     EXPECT_FALSE(r.window.visible("Label2"));
+    EXPECT_EQ(ReadLines("p.prn").size(), 13 + 6 * static_cast<std::size_t>(c.count));
   }
+}
+
+TEST(TKivoFormTest, TreeLimitStopsTheRun) {
+  FormRun r(kPermutations);
+  r.run->tree.count_limit = 3;
+  r.Go();
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_TRUE(r.run->status.had_to_stop);
+  EXPECT_FALSE(Has(r.log, "Enumeration results."));
+  EXPECT_FALSE(Has(r.log, "Program interrupted by user."));
+  EXPECT_EQ(r.window.text("TerminateLabel"), "The program had to stop.");
+  EXPECT_TRUE(r.window.visible("TerminateLabel"));
+  EXPECT_FALSE(r.window.visible("Label2"));
 }
 
 TEST(TKivoFormTest, ClosingDuringTheWalk) {
