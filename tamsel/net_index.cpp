@@ -1,5 +1,6 @@
 #include "tamsel/net_index.h"
 
+#include <bit>
 #include <cmath>
 #include <numeric>
 
@@ -146,22 +147,61 @@ NetworkCensus NetworkTriadCensus(const DataDescription& data, int k) {
         code[static_cast<std::size_t>(i - 1) * size + static_cast<std::size_t>(h - 1)] = c;
       }
     }
+    // Pairs that are neither null nor missing, as bits of row i (h > i): in a
+    // sparse network the triples of a null pair i, j are mostly 003, so only
+    // the h that touch i or j are looked up and the rest counted at once.
+    BitRows touched(n);
+    std::int64_t touched_pairs = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+      for (std::size_t h = i + 1; h < size; ++h) {
+        if (code[i * size + h] != 0) {
+          touched.Set(static_cast<int>(i) + 1, static_cast<int>(h) + 1);
+          ++touched_pairs;
+        }
+      }
+    }
+    const auto pairs = static_cast<std::int64_t>(size) * static_cast<std::int64_t>(size - 1) / 2;
+    const bool sparse = touched_pairs * 8 < pairs;
+    const std::size_t words = touched.words();
+    const std::size_t empty_triad = table[0];
+
     std::array<std::int64_t, kTriadTypeCount + 1> totals{};
     std::vector<std::uint8_t> scaled(size, 0);
     for (std::size_t i = 0; i < size; ++i) {
       const std::uint8_t* row_i = code.data() + i * size;
-      for (std::size_t h = i + 1; h < size; ++h)
+      const std::uint64_t* touched_i = touched.row(static_cast<int>(i) + 1);
+      for (std::size_t h = i + 1; h < size; ++h) {
         scaled[h] = static_cast<std::uint8_t>(5 * row_i[h]);
+      }
       for (std::size_t j = i + 1; j < size; ++j) {
         const std::uint8_t c_ij = row_i[j];
         if (c_ij == 4) continue;  // every triple with this pair touches a missing cell
         const std::uint8_t* base = table.data() + 25 * c_ij;
         const std::uint8_t* row_j = code.data() + j * size;
+        const std::size_t first = j + 1;
+        if (first >= size) continue;
+        if (sparse && c_ij == 0) {
+          const std::uint64_t* touched_j = touched.row(static_cast<int>(j) + 1);
+          std::int64_t looked_up = 0;
+          const std::size_t first_word = first / 64;
+          for (std::size_t w = first_word; w < words; ++w) {
+            std::uint64_t bits = touched_i[w] | touched_j[w];
+            if (w == first_word) bits &= ~std::uint64_t{0} << (first % 64);
+            while (bits != 0) {
+              const std::size_t h = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+              ++totals[base[scaled[h] + row_j[h]]];
+              ++looked_up;
+              bits &= bits - 1;
+            }
+          }
+          totals[empty_triad] += static_cast<std::int64_t>(size - first) - looked_up;
+          continue;
+        }
         // Two counter sets, so that consecutive triples of one type do not
         // wait on each other's increment.
         std::array<std::uint32_t, kTriadTypeCount + 1> even{};
         std::array<std::uint32_t, kTriadTypeCount + 1> odd{};
-        std::size_t h = j + 1;
+        std::size_t h = first;
         for (; h + 1 < size; h += 2) {
           ++even[base[scaled[h] + row_j[h]]];
           ++odd[base[scaled[h + 1] + row_j[h + 1]]];

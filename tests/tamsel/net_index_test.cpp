@@ -181,17 +181,20 @@ int ClassifyByIsomorphism(const std::array<std::array<bool, 3>, 3>& arc) {
 
 TEST(NetworkTriadCensusTest, AgreesWithARecountOverRandomNetworksWithMissingCells) {
   std::mt19937 random(20261211);
-  for (int trial = 0; trial < 40; ++trial) {
-    const int n = 3 + trial % 9;
-    const int density = 10 + (trial * 7) % 70;  // percent of tie cells
+  // Small networks of every density, then sparse ones of up to three words
+  // per row, where the census looks up only the actors touching a null pair.
+  for (int trial = 0; trial < 43; ++trial) {
+    const bool large = trial >= 40;
+    const int n = large ? 70 + 35 * (trial - 40) : 3 + trial % 9;
+    const int density = large ? 2 : 10 + (trial * 7) % 70;  // percent of tie cells
     const bool with_missing = trial % 4 != 0;
     Matrix m = Empty(n);
     for (auto& row : m) {
       for (auto& cell : row) {
         const int roll = static_cast<int>(random() % 100);
         cell = roll < density ? 1 + static_cast<int>(random() % 3) : 0;
-        if (with_missing && random() % 25 == 0) cell = 9;
-        if (random() % 40 == 0) cell = -2;  // neither a tie nor missing
+        if (with_missing && random() % (large ? 400 : 25) == 0) cell = 9;
+        if (random() % (large ? 400 : 40) == 0) cell = -2;  // neither a tie nor missing
       }
     }
     const DataDescription data = MakeNetworks({m}, 9);
