@@ -4,7 +4,10 @@
 
 #include "runfiles/kivolib.h"
 #include "tamsel/attr_desc.h"
+#include "tamsel/change_desc.h"
+#include "tamsel/exports.h"
 #include "tamsel/net_desc.h"
+#include "tamsel/p1_model.h"
 
 namespace kivo::tamsel {
 namespace {
@@ -18,9 +21,8 @@ Status RunSection(const ModuleSection& section, DataDescription& data, TextWrite
 }  // namespace
 
 ModuleSections DefaultModuleSections() {
-  // The module sections and exports are not part of the program yet; the
-  // frames write their own lines and hand over to nothing.
-  return ModuleSections{};
+  return ModuleSections{ReportRepeatedObservations, ReportDovelSection, ExportMultiNet,
+                        ExportPajek,                ExportNetMiner,     ExportStructure};
 }
 
 void ReportDescriptives(DataDescription& data, TextWriter& report) {
