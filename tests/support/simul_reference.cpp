@@ -259,6 +259,8 @@ bool ReferenceSampler::Attempt(const std::function<double()>& uniform, bool norm
   weight = normalisation ? 0.0 : 1.0;
   failed_ = false;
   if (mode_.molloy_reed) {
+    // Stub matching starts from the structural zeros alone: ties that the
+    // totals force are drawn like any other.
     decided_ = structural_zeros_;
     c_ = unforced_counts_;
     return MolloyReed(uniform);
