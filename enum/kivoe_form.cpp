@@ -27,6 +27,15 @@ int ExitStatus(const EnumRun& run) {
   return 0;
 }
 
+std::string EndSummary(const EnumRun& run) {
+  if (run.status.interrupted) return "The program was interrupted.";
+  if (run.status.had_to_stop) return "The program had to stop.";
+  if (!run.reported) {
+    return "No matrices found for these input data; " + run.project_name + ".out says why.";
+  }
+  return "The program is ready.";
+}
+
 FormSpec TKivoForm::Spec() {
   FormSpec spec;
   spec.caption = "Kivo Enumeration";

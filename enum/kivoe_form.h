@@ -49,6 +49,9 @@ struct EnumRun {
 // section was written (refused input, no matrix with these totals), else 0.
 int ExitStatus(const EnumRun& run);
 
+// How the job ended, in words, for a run whose window nobody saw.
+std::string EndSummary(const EnumRun& run);
+
 class TKivoForm : public WindowEvents, public EnumerationWindow {
  public:
   // The controls, in the order of Spec().controls.
