@@ -57,6 +57,7 @@ class StateTable {
   struct Slot {
     MultisetKey key;
     double count;
+    double pending;  // added while the entries are being walked; see FoldPending
   };
 
   std::size_t bytes() const {
@@ -74,10 +75,11 @@ class StateTable {
     }
   }
 
-  // Adds `count` to the entry of `key`, creating it. False when the table
-  // would have to grow beyond `budget` bytes (counting `other_bytes` held
-  // elsewhere).
-  bool Add(MultisetKey key, double count, std::size_t other_bytes, std::size_t budget) {
+  // Adds `count` to the entry of `key` (to its pending count when
+  // `pending`), creating it. False when the table would have to grow beyond
+  // `budget` bytes (counting `other_bytes` held elsewhere).
+  bool Add(MultisetKey key, double count, std::size_t other_bytes, std::size_t budget,
+           bool pending = false) {
     if (!index_.empty()) {
       std::size_t i = Hash(key);
       for (;;) {
@@ -85,7 +87,7 @@ class StateTable {
         if (static_cast<std::uint32_t>(slot >> 32) != stamp_) break;
         Slot& entry = entries_[static_cast<std::size_t>(slot & 0xFFFFFFFFULL)];
         if (entry.key == key) {
-          entry.count += count;
+          (pending ? entry.pending : entry.count) += count;
           return true;
         }
         i = (i + 1) & (index_.size() - 1);
@@ -104,9 +106,17 @@ class StateTable {
       entries_.reserve(entry_capacity);
       if (index_capacity != index_.size()) Reindex(index_capacity);
     }
-    entries_.push_back(Slot{key, count});
+    entries_.push_back(pending ? Slot{key, 0, count} : Slot{key, count, 0});
     Place(key, size);
     return true;
+  }
+
+  // Makes the pending counts part of the counts.
+  void FoldPending() {
+    for (Slot& entry : entries_) {
+      entry.count += entry.pending;
+      entry.pending = 0;
+    }
   }
 
   double Get(MultisetKey key) const {
@@ -218,9 +228,9 @@ class SukhatmeRecursion {
   // Every partial state chooses how many of its columns of total v take a
   // one; those move to total v - 1 (the field of v - 1 is already decided,
   // so it is not looked at again). Taking none leaves a state as it is, so
-  // it stays in place, and only the states that take some are added.
+  // it stays in place; the states that take some are added as pending
+  // counts, which this walk over the entries does not see.
   Outcome TakeValue(int v) {
-    next_.Clear();
     const MultisetKey shift = v >= 2 ? Unit(v) - Unit(v - 1) : Unit(v);
     const std::size_t count = partial_.size();
     for (std::size_t p = 0; p < count; ++p) {
@@ -239,24 +249,21 @@ class SukhatmeRecursion {
         // A row with all its ones placed is done: its state leaves the
         // partial states and no longer passes through the higher values.
         const bool added =
-            x == left
-                ? Add(done_, moved, weight)
-                : Add(next_, moved | (static_cast<MultisetKey>(left - x) << kLeftShift), weight);
+            x == left ? Add(done_, moved, weight)
+                      : Add(partial_, moved | (static_cast<MultisetKey>(left - x) << kLeftShift),
+                            weight, true);
         if (!added) return Outcome::kOutOfMemory;
       }
       // A state that must take some columns of total v cannot stay.
       if (from > 0) partial_.CountAt(p) = 0;
     }
-    for (const StateTable::Slot& slot : next_.slots()) {
-      if (!Add(partial_, slot.key, slot.count)) return Outcome::kOutOfMemory;
-    }
+    partial_.FoldPending();
     return Outcome::kDone;
   }
 
-  bool Add(StateTable& table, MultisetKey key, double count) {
-    const std::size_t held =
-        states_.bytes() + partial_.bytes() + next_.bytes() + done_.bytes() - table.bytes();
-    return table.Add(key, count, held, limits_.state_bytes);
+  bool Add(StateTable& table, MultisetKey key, double count, bool pending = false) {
+    const std::size_t held = states_.bytes() + partial_.bytes() + done_.bytes() - table.bytes();
+    return table.Add(key, count, held, limits_.state_bytes, pending);
   }
 
   // Gale-Ryser: the columns, largest first, can be filled by the rows from
@@ -280,7 +287,6 @@ class SukhatmeRecursion {
   std::uint64_t& steps_;
   StateTable states_;
   StateTable partial_;
-  StateTable next_;
   StateTable done_;
   std::vector<std::array<int, kMaxValue + 1>> bound_;
 };
