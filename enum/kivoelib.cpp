@@ -1,6 +1,8 @@
 #include "enum/kivoelib.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <string_view>
 
 #include "runfiles/bar_chart.h"
@@ -44,6 +46,53 @@ void WriteListingTotals(TextWriter& file, std::string_view caption, const EnumTo
   }
   file.WriteLine();
 }
+
+// One record of the listing, built without allocating.
+class RecordBuffer {
+ public:
+  // Text beyond the capacity is dropped; no record of the tree comes near it.
+  void Put(char c) {
+    if (size_ < text_.size()) text_[size_++] = c;
+  }
+  void Put(std::string_view text) {
+    size_ += text.copy(text_.data() + size_, text_.size() - size_);
+  }
+  void PutInteger(std::int64_t value) {
+    const std::to_chars_result end =
+        std::to_chars(text_.data() + size_, text_.data() + text_.size(), value);
+    size_ = static_cast<std::size_t>(end.ptr - text_.data());
+  }
+  // A value as R 6.2. When its hundredfold lies clearly away from a rounding
+  // half the digits are made here; otherwise (and for negative or large
+  // values) Real decides, which rounds halves on the decimal digits.
+  void PutValue(double value) {
+    if (value >= 0 && !std::signbit(value) && value < 1e6) {
+      const double scaled = value * 100;
+      const double whole = std::floor(scaled);
+      const double fraction = scaled - whole;
+      if (std::fabs(fraction - 0.5) > 1e-6) {
+        const auto cents = static_cast<std::int64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+        char digits[24];
+        const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, cents / 100);
+        auto length = static_cast<std::size_t>(end.ptr - digits);
+        digits[length++] = '.';
+        digits[length++] = static_cast<char>('0' + cents % 100 / 10);
+        digits[length++] = static_cast<char>('0' + cents % 10);
+        for (std::size_t pad = length; pad < 6; ++pad) Put(' ');
+        Put(std::string_view(digits, length));
+        return;
+      }
+    }
+    Put(Real(value, 6, 2));
+  }
+  std::string_view text() const { return std::string_view(text_.data(), size_); }
+
+ private:
+  // The count line, 15 rows of 15 cells and 15 values of at most 40
+  // characters each fit with room to spare.
+  std::array<char, 1024> text_{};
+  std::size_t size_ = 0;
+};
 
 // Everything ReadEnumerationInput keeps only while it reads.
 struct Reading {
@@ -497,12 +546,13 @@ void WriteMatrixListing(TextWriter& log, MatrixListing& listing, EnumerationInpu
       }
     }
   }
-  TextWriter& file = listing.file;
+  // The record is put together in one buffer and written at once: listing
+  // every matrix can mean millions of records.
+  RecordBuffer record;
   const bool directed = input.kind == MatrixKind::kDirected;
-  file.WriteLine();
-  file.Write(Int(count, 0));
-  file.WriteLine(".");
-  std::array<char, kMaxEnumSize> line{};
+  record.Put('\n');
+  record.PutInteger(count);
+  record.Put(".\n");
   for (int r = 1; r <= input.n; ++r) {
     for (int c = 1; c <= input.m; ++c) {
       char cell = '0';
@@ -511,16 +561,17 @@ void WriteMatrixListing(TextWriter& log, MatrixListing& listing, EnumerationInpu
       } else if (current[At(r)][At(c)] == 1) {
         cell = directed && current[At(c)][At(r)] == 1 ? 'M' : '1';
       }
-      line[At(c - 1)] = cell;
+      record.Put(cell);
     }
-    file.WriteLine(std::string_view(line.data(), At(input.m)));
+    record.Put('\n');
   }
-  file.Write("* ");
+  record.Put("* ");
   for (int k = 1; k <= input.statistics.numf; ++k) {
-    file.Write(Real(real_values[At(k)], 6, 2));
-    file.Write(" ");
+    record.PutValue(real_values[At(k)]);
+    record.Put(' ');
   }
-  file.WriteLine();
+  record.Put('\n');
+  listing.file.Write(record.text());
 }
 
 void WriteEnumerationReport(TextWriter& log, const EnumerationInput& input,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runfiles/bar_chart.h"
+#include "runfiles/format.h"
 #include "tests/support/fake_env.h"
 
 namespace kivo::enumeration {
@@ -417,6 +418,50 @@ TEST(MatrixListingTest, HeaderAndRecordOfTheDirectedCycle) {
   EXPECT_EQ(Joined(ReadLines("p.prn")), Joined(expected));
   ASSERT_TRUE(log.Close().ok());
   EXPECT_TRUE(ReadLines("p.out").empty());
+}
+
+// The listing formats its values itself; they must read exactly as the
+// report helper writes them, halves included.
+TEST(MatrixListingTest, ValuesReadAsTheReportHelperWritesThem) {
+  const double cases[] = {0,
+                          3,
+                          0.5,
+                          0.285,
+                          2.675,
+                          12.125,
+                          66.66666666666667,
+                          100.0,
+                          99.995,
+                          1234.5678,
+                          0.004999,
+                          0.005,
+                          -0.0,
+                          -1.25,
+                          1e5 + 0.005,
+                          2e6,
+                          57.73502691896258,
+                          1e300};
+  ScopedTempDir dir;
+  FakeEnv env;
+  EnumerationInput input = DirectedCycleInput();
+  TextWriter log;
+  ASSERT_TRUE(log.Create("p.out").ok());
+  MatrixListing listing;
+  ASSERT_TRUE(OpenMatrixListing(listing, "p").ok());
+  input.statistics.numf = 1;
+  int count = 0;
+  for (const double value : cases) {
+    RealValues values{};
+    values[1] = value;
+    WriteMatrixListing(log, listing, input, ++count, EnumMatrix{}, values, env);
+  }
+  ASSERT_TRUE(listing.file.Close().ok());
+  const Lines lines = ReadLines("p.prn");
+  ASSERT_EQ(lines.size(), 6 * std::size(cases));
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    SCOPED_TRACE(cases[k]);
+    EXPECT_EQ(lines[6 * k + 5], "* " + Real(cases[k], 6, 2) + " ");
+  }
 }
 
 TEST(MatrixListingTest, HeaderOfEachKind) {
