@@ -27,7 +27,37 @@ struct Workspace {
   std::vector<double> mutual_sums;
   std::vector<double> asymmetric_sums;
   std::vector<double> factor;
+  std::vector<double> root;         // sqrt(f)
+  std::vector<double> root_with_r;  // sqrt(f r)
 };
+
+// Calls body(j) for every column j of row i but the diagonal one, as two
+// unbroken ranges, so that the loops over the cells carry no per-cell test.
+template <typename Body>
+void ForOffDiagonal(std::size_t size, std::size_t i, Body body) {
+  for (std::size_t j = 0; j < i; ++j) body(j);
+  for (std::size_t j = i + 1; j < size; ++j) body(j);
+}
+
+// The sum of row[0..count). Four running sums, so that the additions do not
+// wait for each other; these sums run several times per iteration.
+double SumRange(const double* row, std::size_t count) {
+  double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+  std::size_t j = 0;
+  for (; j + 4 <= count; j += 4) {
+    s0 += row[j];
+    s1 += row[j + 1];
+    s2 += row[j + 2];
+    s3 += row[j + 3];
+  }
+  for (; j < count; ++j) s0 += row[j];
+  return (s0 + s1) + (s2 + s3);
+}
+
+// The sum of row i of an array of `size` columns without its diagonal cell.
+double RowSumOffDiagonal(const double* row, std::size_t size, std::size_t i) {
+  return SumRange(row, i) + SumRange(row + i + 1, size - i - 1);
+}
 
 // Scales the fit towards the out-degrees (`by_row`) or the in-degrees. The
 // factor of actor a compares its observed degree with the fitted
@@ -48,19 +78,32 @@ void ScaleToDegrees(P1Fit& fit, Workspace& work, const std::vector<double>& degr
   for (std::size_t a = 1; a <= static_cast<std::size_t>(n); ++a) {
     work.factor[a] = degree[a] / Denominator(work.mutual_sums[a] + work.asymmetric_sums[a]);
   }
+  // sqrt(f_i f_j) = sqrt(f_i) sqrt(f_j): one root per actor, not per cell.
   const auto size = static_cast<std::size_t>(n);
+  for (std::size_t a = 1; a <= size; ++a) {
+    work.root[a] = std::sqrt(work.factor[a]);
+    work.root_with_r[a] = std::sqrt(work.factor[a] * r);
+  }
+  const double* root = work.root.data() + 1;
+  const double* root_with_r = work.root_with_r.data() + 1;
   for (std::size_t i = 0; i < size; ++i) {
-    const double f_i = work.factor[i + 1];
-    const double row_scale = std::sqrt(f_i * r);
+    const double root_i = root[i];
+    const double row_scale = root_with_r[i];
     double* mutual = fit.mutual.data() + i * size;
     double* asymmetric = fit.asymmetric.data() + i * size;
     double* null_dyad = fit.null_dyad.data() + i * size;
-    for (std::size_t j = 0; j < size; ++j) {
-      if (i == j) continue;
-      const double f_j = work.factor[j + 1];
-      mutual[j] *= std::sqrt(f_i * f_j);
-      asymmetric[j] *= by_row ? row_scale : std::sqrt(f_j * r);
-      null_dyad[j] *= r;
+    if (by_row) {
+      ForOffDiagonal(size, i, [&](std::size_t j) {
+        mutual[j] *= root_i * root[j];
+        asymmetric[j] *= row_scale;
+        null_dyad[j] *= r;
+      });
+    } else {
+      ForOffDiagonal(size, i, [&](std::size_t j) {
+        mutual[j] *= root_i * root[j];
+        asymmetric[j] *= root_with_r[j];
+        null_dyad[j] *= r;
+      });
     }
   }
 }
@@ -73,14 +116,16 @@ void ScaleToMutualDyads(P1Fit& fit) {
   const double fitted = SumOffDiagonal(fit.mutual, n) / 2.0;
   const double g_mutual = observed / fitted;
   const double g_other = (dyads - observed) / (dyads - fitted);
-  for (int i = 1; i <= n; ++i) {
-    for (int j = 1; j <= n; ++j) {
-      if (i == j) continue;
-      const std::size_t c = fit.Cell(i, j);
-      fit.mutual[c] *= g_mutual;
-      fit.asymmetric[c] *= g_other;
-      fit.null_dyad[c] *= g_other;
-    }
+  const auto size = static_cast<std::size_t>(n);
+  for (std::size_t i = 0; i < size; ++i) {
+    double* mutual = fit.mutual.data() + i * size;
+    double* asymmetric = fit.asymmetric.data() + i * size;
+    double* null_dyad = fit.null_dyad.data() + i * size;
+    ForOffDiagonal(size, i, [&](std::size_t j) {
+      mutual[j] *= g_mutual;
+      asymmetric[j] *= g_other;
+      null_dyad[j] *= g_other;
+    });
   }
 }
 
@@ -88,45 +133,44 @@ void ScaleToMutualDyads(P1Fit& fit) {
 // taken before any cell changes, since cell (j, i) enters the divisor of
 // (i, j).
 void Normalise(P1Fit& fit, Workspace& work) {
-  const int n = fit.n;
-  for (int i = 1; i <= n; ++i) {
-    for (int j = 1; j <= n; ++j) {
-      if (i == j) continue;
-      const std::size_t c = fit.Cell(i, j);
-      work.divisor[c] =
-          fit.mutual[c] + fit.asymmetric[c] + fit.asymmetric[fit.Cell(j, i)] + fit.null_dyad[c];
-    }
+  const auto size = static_cast<std::size_t>(fit.n);
+  const double* asymmetric = fit.asymmetric.data();
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::size_t row = i * size;
+    ForOffDiagonal(size, i, [&](std::size_t j) {
+      work.divisor[row + j] = fit.mutual[row + j] + asymmetric[row + j] + asymmetric[j * size + i] +
+                              fit.null_dyad[row + j];
+    });
   }
-  for (int i = 1; i <= n; ++i) {
-    for (int j = 1; j <= n; ++j) {
-      if (i == j) continue;
-      const std::size_t c = fit.Cell(i, j);
-      fit.mutual[c] /= work.divisor[c];
-      fit.asymmetric[c] /= work.divisor[c];
-      fit.null_dyad[c] /= work.divisor[c];
-    }
+  for (std::size_t i = 0; i < size; ++i) {
+    double* mutual = fit.mutual.data() + i * size;
+    double* asymmetric_row = fit.asymmetric.data() + i * size;
+    double* null_dyad = fit.null_dyad.data() + i * size;
+    const double* divisor = work.divisor.data() + i * size;
+    ForOffDiagonal(size, i, [&](std::size_t j) {
+      const double inverse = 1.0 / divisor[j];
+      mutual[j] *= inverse;
+      asymmetric_row[j] *= inverse;
+      null_dyad[j] *= inverse;
+    });
   }
 }
 
 enum class Change { kSettled, kMoving, kNotFinite };
 
-Change CompareWithPrevious(const P1Fit& fit, const Workspace& work) {
-  Change change = Change::kSettled;
-  const int n = fit.n;
-  for (int i = 1; i <= n; ++i) {
-    for (int j = 1; j <= n; ++j) {
-      if (i == j) continue;
-      const std::size_t c = fit.Cell(i, j);
-      const double values[3] = {fit.mutual[c], fit.asymmetric[c], fit.null_dyad[c]};
-      const double previous[3] = {work.previous_mutual[c], work.previous_asymmetric[c],
-                                  work.previous_null[c]};
-      for (int q = 0; q < 3; ++q) {
-        if (!std::isfinite(values[q])) return Change::kNotFinite;
-        if (!(std::fabs(values[q] - previous[q]) < kP1Tolerance)) change = Change::kMoving;
-      }
-    }
+// Whether every entry changed by less than the tolerance since `previous`.
+// The diagonal stays 0 throughout, so all cells can be compared.
+Change CompareWithPrevious(const std::vector<double>& values, const std::vector<double>& previous,
+                           Change change) {
+  bool moving = false;
+  bool not_finite = false;
+  for (std::size_t c = 0; c < values.size(); ++c) {
+    moving |= !(std::fabs(values[c] - previous[c]) < kP1Tolerance);
+    // x - x is 0 for every finite x and NaN for an infinity or a NaN.
+    not_finite |= !(values[c] - values[c] == 0.0);
   }
-  return change;
+  if (not_finite || change == Change::kNotFinite) return Change::kNotFinite;
+  return moving ? Change::kMoving : change;
 }
 
 // 2 times the sum of -ln(p) over the observed dyads, p the fitted
@@ -293,11 +337,7 @@ void WriteExpectedBlock(const P1Fit& fit, int first, int last, TextWriter& repor
 double SumOffDiagonal(const std::vector<double>& cells, int n) {
   double sum = 0.0;
   const auto size = static_cast<std::size_t>(n);
-  for (std::size_t i = 0; i < size; ++i) {
-    for (std::size_t j = 0; j < size; ++j) {
-      if (i != j) sum += cells[i * size + j];
-    }
-  }
+  for (std::size_t i = 0; i < size; ++i) sum += RowSumOffDiagonal(cells.data() + i * size, size, i);
   return sum;
 }
 
@@ -305,19 +345,18 @@ void RowSumsOffDiagonal(const std::vector<double>& cells, int n, std::vector<dou
   const auto size = static_cast<std::size_t>(n);
   sums.assign(size + 1, 0.0);
   for (std::size_t i = 0; i < size; ++i) {
-    for (std::size_t j = 0; j < size; ++j) {
-      if (i != j) sums[i + 1] += cells[i * size + j];
-    }
+    sums[i + 1] = RowSumOffDiagonal(cells.data() + i * size, size, i);
   }
 }
 
 void ColumnSumsOffDiagonal(const std::vector<double>& cells, int n, std::vector<double>& sums) {
   const auto size = static_cast<std::size_t>(n);
   sums.assign(size + 1, 0.0);
+  double* column_sum = sums.data() + 1;
+  // Row after row, so the cells are read in storage order.
   for (std::size_t i = 0; i < size; ++i) {
-    for (std::size_t j = 0; j < size; ++j) {
-      if (i != j) sums[j + 1] += cells[i * size + j];
-    }
+    const double* row = cells.data() + i * size;
+    ForOffDiagonal(size, i, [&](std::size_t j) { column_sum[j] += row[j]; });
   }
 }
 
@@ -360,6 +399,8 @@ P1Fit FitP1(const std::vector<std::uint8_t>& ties, int n, int max_iterations) {
   Workspace work;
   work.divisor.assign(size * size, 0.0);
   work.factor.assign(size + 1, 0.0);
+  work.root.assign(size + 1, 0.0);
+  work.root_with_r.assign(size + 1, 0.0);
 
   Change change = Change::kMoving;
   while (change == Change::kMoving && fit.iterations < max_iterations) {
@@ -371,7 +412,9 @@ P1Fit FitP1(const std::vector<std::uint8_t>& ties, int n, int max_iterations) {
     ScaleToDegrees(fit, work, in_degree, /*by_row=*/false);
     ScaleToMutualDyads(fit);
     Normalise(fit, work);
-    change = CompareWithPrevious(fit, work);
+    change = CompareWithPrevious(fit.mutual, work.previous_mutual, Change::kSettled);
+    change = CompareWithPrevious(fit.asymmetric, work.previous_asymmetric, change);
+    change = CompareWithPrevious(fit.null_dyad, work.previous_null, change);
   }
   if (change == Change::kNotFinite) {
     fit.outcome = P1Outcome::kNotFinite;

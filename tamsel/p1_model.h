@@ -23,9 +23,11 @@ namespace kivo::tamsel {
 inline constexpr double kP1Undefined = 9999.0;
 // Every fitted probability must change by less than this in one iteration.
 inline constexpr double kP1Tolerance = 5e-6;
-// Ordinary networks converge in a few hundred iterations; a network that has
-// not converged after this many is reported as such instead of estimated.
-inline constexpr int kMaxP1Iterations = 10000;
+// Ordinary networks converge in a few dozen to a few thousand iterations
+// (small sparse ones with estimates near the boundary take longest); a
+// network that has not converged after this many is reported as such
+// instead of estimated.
+inline constexpr int kMaxP1Iterations = 20000;
 
 enum class P1Outcome {
   kEstimated,
