@@ -10,6 +10,7 @@
 #include "sim/kivosimlib_report.h"
 #include "sim/simplus.h"
 #include "sim/simul.h"
+#include "sim/summary.h"
 
 namespace kivo::sim {
 namespace {
@@ -170,6 +171,7 @@ Status TKivoSimForm::Job() {
         return s;
       }
       window_.SetVisible(kPrelimLabel, false);
+      if (Status s = WriteSummary(*sampler, nullptr); !s.ok()) return s;
     } else {
       const auto results = std::make_unique<EstimationResults>();
       const int numf = std::min(sampler->numf, kMaxStatisticsInMemory);
@@ -178,6 +180,7 @@ Status TKivoSimForm::Job() {
                             std::span<const ReportedStatistic>(sampler->reported.data(),
                                                                static_cast<std::size_t>(numf)),
                             input.weight_table);
+      if (Status s = WriteSummary(*sampler, results.get()); !s.ok()) return s;
     }
   }
   if (!log.status().ok()) return log.status();
@@ -219,6 +222,30 @@ SimulationSummary TKivoSimForm::Summary(std::int32_t requested, const SamplerRun
     summary.sw2 = sampler->sums.sw2;
   }
   return summary;
+}
+
+Status TKivoSimForm::WriteSummary(const SamplerRun& sampler,
+                                  const EstimationResults* results) const {
+  if (run_.summary_path.empty()) return Status::Ok();
+  const ProjectInput& input = run_.input;
+  std::span<const ReportedStatistic> statistics;
+  // Without the in-memory estimates (intermediate mode) only the weights
+  // and the combinations, which are always summed in memory, are reported.
+  const auto combinations_only = std::make_unique<EstimationResults>();
+  if (results != nullptr) {
+    statistics = std::span<const ReportedStatistic>(
+        sampler.reported.data(),
+        static_cast<std::size_t>(std::min(sampler.numf, kMaxStatisticsInMemory)));
+  } else {
+    EstimateResults(sampler.sums, input.simulations, 0, input.numl, *combinations_only);
+    results = combinations_only.get();
+  }
+  const MatrixCountEstimate count =
+      EstimateMatrixCount(results->weight, sampler.k, input.f, sampler.mode.molloy_reed);
+  std::vector<std::string> labels;
+  return WriteSummaryFile(
+      run_.summary_path,
+      SimulationSummaryRows(*results, statistics, input.weight_table, count, labels));
 }
 
 void TKivoSimForm::ShowStopMessage() {

@@ -35,6 +35,8 @@ struct SimRun {
   // order (the first names the project), and the seed of --seed=N.
   std::vector<std::string> plain_arguments;
   std::optional<std::int32_t> seed;
+  // --summary=FILE: also write the estimates as CSV to FILE (empty: no CSV).
+  std::string summary_path;
 
   std::string project_name;
   TextWriter log;      // <project>.out
@@ -119,6 +121,9 @@ class TKivoSimForm : public WindowEvents, public SimulationWindow {
   Status Job();
   // What the results header shows; sampler is nullptr when nothing was drawn.
   SimulationSummary Summary(std::int32_t requested, const SamplerRun* sampler) const;
+  // The CSV summary when run.summary_path is set; results is nullptr in
+  // intermediate mode.
+  Status WriteSummary(const SamplerRun& sampler, const EstimationResults* results) const;
   void ShowStopMessage();
   void ShowCount(ControlId control, std::uint64_t value);
 

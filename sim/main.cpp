@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "platform/command_line.h"
 #include "platform/env.h"
@@ -11,18 +12,20 @@
 #include "platform/program_window.h"
 #include "platform/signals.h"
 #include "runfiles/kivolib.h"
+#include "runfiles/summary_csv.h"
 #include "sim/kivos_form.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: kivo_sim [PROJECT] [--seed=N] [--batch]\n"
+    "usage: kivo_sim [PROJECT] [--seed=N] [--batch] [--summary=FILE.csv]\n"
     "       kivo_sim --help | --version\n"
     "\n"
     "Reads PROJECT.in in the current directory, draws the matrices it asks for and\n"
     "writes the report to PROJECT.out (Kivo.out without a project name).\n"
     "  --seed=N   seed the random number generator with N instead of the clock\n"
     "  --batch    show no window, never wait (also when not started from a terminal)\n"
+    "  --summary=FILE.csv  also write every estimate as CSV to FILE.csv\n"
     "Keys in the window: s or Esc stops the simulations, Enter clicks OK,\n"
     "Ctrl-C closes the window.\n"
     "Exit status: 0 ready, 1 the program had to stop, 130 interrupted or closed,\n"
@@ -31,8 +34,16 @@ constexpr char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
+  // --summary=FILE is taken out first; the rest is the common command line.
+  std::vector<const char*> arguments;
+  std::string summary_path;
+  if (kivo::Status s = kivo::ExtractSummaryOption(argc, argv, arguments, summary_path); !s.ok()) {
+    std::fprintf(stderr, "kivo_sim: %s\n%s", s.message().c_str(), kUsage);
+    return 2;
+  }
   kivo::CommandLine line;
-  if (kivo::Status parsed = kivo::ParseCommandLine(argc, argv, {.seed = true}, line);
+  if (kivo::Status parsed = kivo::ParseCommandLine(static_cast<int>(arguments.size()),
+                                                   arguments.data(), {.seed = true}, line);
       !parsed.ok()) {
     std::fprintf(stderr, "kivo_sim: %s\n%s", parsed.message().c_str(), kUsage);
     return 2;
@@ -50,6 +61,7 @@ int main(int argc, char** argv) {
     kivo::sim::SimRun run(kivo::SystemEnv());
     run.plain_arguments = line.plain_arguments;
     run.seed = line.seed;
+    run.summary_path = summary_path;
     bool headless = true;
     {
       kivo::SignalWatch signals;
