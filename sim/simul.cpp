@@ -782,47 +782,41 @@ Status WriteMatrixRecord(SimRun& run, SamplerRun& sampler, std::int32_t n, doubl
       return listing.Close();
     }
   }
+  // The whole record is built in one buffer and written at once.
   const SamplerState& s = sampler.state;
-  std::string& line = sampler.line;
-  listing.WriteLine();
-  line.clear();
-  line += std::to_string(n);
-  line += '.';
-  listing.WriteLine(line);
+  std::string& record = sampler.line;
+  record.clear();
+  record += '\n';
+  record += std::to_string(n);
+  record += ".\n";
   if (sampler.mode.digraph) {
     for (int i = 1; i <= s.g; ++i) {
-      line.clear();
       for (int j = 1; j <= s.g; ++j) {
         if (i == j) {
-          line += 'X';
+          record += 'X';
         } else if (GetCell(s.values, i, j) == 0) {
-          line += '0';
+          record += '0';
         } else {
-          line += GetCell(s.values, j, i) != 0 ? 'M' : '1';
+          record += GetCell(s.values, j, i) != 0 ? 'M' : '1';
         }
       }
-      listing.WriteLine(line);
+      record += '\n';
     }
   } else {
     for (int i = 1; i <= s.f; ++i) {
-      line.clear();
-      for (int j = 1; j <= s.g; ++j) line += GetCell(s.values, i, j) != 0 ? '1' : '0';
-      listing.WriteLine(line);
+      for (int j = 1; j <= s.g; ++j) record += GetCell(s.values, i, j) != 0 ? '1' : '0';
+      record += '\n';
     }
   }
-  line.clear();
-  line.push_back('@');
+  record += '@';
   for (int k = 1; k <= sampler.numf; ++k) {
-    line += ' ';
-    line += Real(sampler.values.real_values[static_cast<std::size_t>(k)], 6, 2);
-    if (k % 12 == 0) {
-      listing.WriteLine(line);
-      line.clear();
-      line.push_back(' ');
-    }
+    record += ' ';
+    record += Real(sampler.values.real_values[static_cast<std::size_t>(k)], 6, 2);
+    if (k % 12 == 0) record += "\n ";
   }
-  line += Real(weight, 15, 8);
-  listing.WriteLine(line);
+  record += Real(weight, 15, 8);
+  record += '\n';
+  listing.Write(record);
   return listing.status();
 }
 

@@ -274,6 +274,21 @@ TEST(RunSimulationsTest, ListingRecordsOfADigraphWithFixedMutuals) {
   }
 }
 
+TEST(RunSimulationsTest, ListedValuesWrapAfterEveryTwelfth) {
+  ScopedTempDir dir;
+  Fixture t(1, {5, 4, 6}, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, 2, 2);
+  t.ListAll();
+  ASSERT_TRUE(t.Run().ok());
+  ASSERT_EQ(t.sampler->numf, 15);
+  const std::vector<std::string> record = Between(ReadLines("p.prn"), "1.", 6);
+  ASSERT_EQ(record.size(), 6u);
+  EXPECT_EQ(record[4].size(), 1u + 12 * 7);
+  EXPECT_EQ(record[4][0], '@');
+  // The continuation starts with a blank in place of "@"; the weight ends it.
+  EXPECT_EQ(record[5].size(), 1u + 3 * 7 + 15);
+  EXPECT_EQ(record[5].substr(0, 2), "  ");
+}
+
 TEST(RunSimulationsTest, DiskGuardStopsTheListingAtTheThousandthMatrix) {
   struct Case {
     std::uint64_t free_bytes;
