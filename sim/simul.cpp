@@ -112,7 +112,7 @@ void SetValue(SamplerState& s, int i, int j, bool one) {
 // Decides (i, j) and, where the mode ties the mirror cell to it, (j, i).
 void AssignValue(SamplerState& s, int i, int j, bool one) {
   SetValue(s, i, j, one);
-  if (s.failed || IsDecided(s, j, i)) return;
+  if (s.failed || !(s.mode.undirected || s.mode.fixed_mutuals) || IsDecided(s, j, i)) return;
   if (s.mode.undirected) {
     SetValue(s, j, i, one);
   } else if (s.mode.fixed_mutuals) {
@@ -248,6 +248,12 @@ void MutualPropagate(SamplerState& s, int r) {
 // Repeats the forcing by the totals over rows r to f (and by the dyad counts
 // from row r) until nothing changes. False on a contradiction.
 bool Settle(SamplerState& s, int r) {
+  // Most cells leave no line forcing anything: nothing to do then.
+  if (!s.mode.fixed_mutuals &&
+      ((s.forcing_rows[0] | s.forcing_rows[1] | s.forcing_rows[2] | s.forcing_rows[3] |
+        s.forcing_cols[0] | s.forcing_cols[1] | s.forcing_cols[2] | s.forcing_cols[3]) == 0)) {
+    return true;
+  }
   while (true) {
     PropagateTotals(s, r, s.f, 1, s.g);
     if (s.failed) return false;
