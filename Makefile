@@ -1,5 +1,5 @@
 # Thin wrapper around the CMake presets; CMake does the real work.
-.PHONY: all example test sanitize bench clean
+.PHONY: all example test sanitize fuzz bench clean
 
 all:
 	cmake --preset release
@@ -16,6 +16,10 @@ test:
 
 sanitize:
 	cmake --workflow --preset sanitize
+
+# A short pass of every fuzz target (clang); SECONDS_PER_TARGET=600 for a long one.
+fuzz:
+	fuzz/run_short.sh
 
 bench: all
 	for b in build/release/bench/*; do $$b; done
