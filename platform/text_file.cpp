@@ -1,8 +1,9 @@
 #include "platform/text_file.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace kivo {
 namespace {
@@ -30,7 +31,8 @@ Status TextWriter::Open(const std::string& name, const char* mode, const char* v
   }
   file_ = std::fopen(name.c_str(), mode);
   if (file_ == nullptr) {
-    status_ = Status::IoError(Describe(name, (std::string("cannot ") + verb + " file").c_str(), errno));
+    status_ =
+        Status::IoError(Describe(name, (std::string("cannot ") + verb + " file").c_str(), errno));
   }
   return status_;
 }

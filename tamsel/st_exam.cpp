@@ -21,8 +21,12 @@ Status RunSection(const ModuleSection& section, DataDescription& data, TextWrite
 }  // namespace
 
 ModuleSections DefaultModuleSections() {
-  return ModuleSections{ReportRepeatedObservations, ReportDovelSection, ExportMultiNet,
-                        ExportPajek,                ExportNetMiner,     ExportStructure};
+  return ModuleSections{ReportRepeatedObservations,
+                        ReportDovelSection,
+                        ExportMultiNet,
+                        ExportPajek,
+                        ExportNetMiner,
+                        ExportStructure};
 }
 
 void ReportDescriptives(DataDescription& data, TextWriter& report) {
