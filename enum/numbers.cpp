@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -300,6 +301,22 @@ bool ValidTotals(const EnumTotals& totals, int k) {
   return true;
 }
 
+// Number of multisets of column totals the recursion could meet: a group of
+// q columns of total v can become any multiset of q values 0 to v, of which
+// there are C(v + q, q). Taken as the product over the groups.
+double StateEstimate(const EnumTotals& columns, int k, bool complement) {
+  std::array<int, kMaxValue + 1> group{};
+  for (int t = 1; t <= k; ++t) {
+    const int v = columns[static_cast<std::size_t>(t)];
+    ++group[static_cast<std::size_t>(complement ? k - v : v)];
+  }
+  double estimate = 1;
+  for (int v = 1; v <= kMaxValue; ++v) {
+    for (int q = 1; q <= group[static_cast<std::size_t>(v)]; ++q) estimate = estimate * (v + q) / q;
+  }
+  return estimate;
+}
+
 int ErrorOf(Outcome outcome) { return outcome == Outcome::kDone ? kCountOk : kCountOutOfMemory; }
 
 // Rows of a multiset key, largest first.
@@ -420,19 +437,35 @@ double SukhatmeCount(const EnumTotals& r, const EnumTotals& c, int k, const Coun
     return 0;
   }
   try {
-    std::vector<int> rows;
-    MultisetKey columns = 0;
     int row_sum = 0;
     int column_sum = 0;
     for (int t = 1; t <= k; ++t) {
-      const int rt = r[static_cast<std::size_t>(t)];
-      const int ct = c[static_cast<std::size_t>(t)];
-      if (rt > 0) rows.push_back(rt);
-      if (ct > 0) columns += Unit(ct);
-      row_sum += rt;
-      column_sum += ct;
+      row_sum += r[static_cast<std::size_t>(t)];
+      column_sum += c[static_cast<std::size_t>(t)];
     }
     if (row_sum != column_sum) return 0;
+    // The count is the same for the transposed problem and for the
+    // complemented one (every cell of the k x k matrix flipped: totals
+    // k - r and k - c). The recursion's states are multisets of column
+    // totals, so the orientation whose columns admit the fewest such
+    // multisets is counted, its rows largest first.
+    const bool complement = 2 * row_sum > k * k;
+    const auto line = [&](const EnumTotals& totals, int t) {
+      const int v = totals[static_cast<std::size_t>(t)];
+      return complement ? k - v : v;
+    };
+    const bool transpose = StateEstimate(c, k, complement) > StateEstimate(r, k, complement);
+    const EnumTotals& row_source = transpose ? c : r;
+    const EnumTotals& column_source = transpose ? r : c;
+    std::vector<int> rows;
+    MultisetKey columns = 0;
+    for (int t = 1; t <= k; ++t) {
+      const int rt = line(row_source, t);
+      const int ct = line(column_source, t);
+      if (rt > 0) rows.push_back(rt);
+      if (ct > 0) columns += Unit(ct);
+    }
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
     std::uint64_t steps = 0;
     CountingLimits unbounded_work = limits;
     unbounded_work.work_steps = ~std::uint64_t{0};

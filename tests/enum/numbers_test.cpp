@@ -164,6 +164,34 @@ TEST(CountingFormulas, ExactCountAgreesWithLiteralProcedure) {
   }
 }
 
+// The count may be taken on the transposed or the complemented problem
+// (totals k - r and k - c on the k x k matrix, zero lines included); the
+// literal procedure on each form must give the count of the original.
+TEST(CountingFormulas, TransposedAndComplementedProblemsCountTheSame) {
+  std::mt19937 gen(31);
+  for (int trial = 0; trial < 60; ++trial) {
+    const int n = 2 + static_cast<int>(gen() % 5);
+    const int m = 2 + static_cast<int>(gen() % 5);
+    const int k = n > m ? n : m;
+    EnumTotals rows;
+    EnumTotals columns;
+    RandomMargins(gen, n, m, trial % 2 == 0 ? 0.3 : 0.7, false, rows, columns);
+    EnumTotals flipped_rows{};
+    EnumTotals flipped_columns{};
+    for (int t = 1; t <= k; ++t) {
+      flipped_rows[static_cast<std::size_t>(t)] = k - rows[static_cast<std::size_t>(t)];
+      flipped_columns[static_cast<std::size_t>(t)] = k - columns[static_cast<std::size_t>(t)];
+    }
+    SCOPED_TRACE("trial " + std::to_string(trial) + ": " + std::to_string(n) + "x" +
+                 std::to_string(m));
+    const double literal = LiteralSukhatmeCount(rows, columns, k);
+    EXPECT_EQ(LiteralSukhatmeCount(columns, rows, k), literal);
+    EXPECT_EQ(LiteralSukhatmeCount(flipped_rows, flipped_columns, k), literal);
+    EXPECT_EQ(Sukhatme(flipped_rows, flipped_columns, k), literal);
+    EXPECT_EQ(Sukhatme(flipped_columns, flipped_rows, k), literal);
+  }
+}
+
 TEST(CountingFormulas, DigraphCountAgreesWithLiteralSumAndBruteForce) {
   std::mt19937 gen(7);
   for (int trial = 0; trial < 60; ++trial) {
