@@ -13,7 +13,21 @@ std::size_t At(int i) { return static_cast<std::size_t>(i); }
 TreeLevel& Current(EnumerationTree& t) { return t.levels[At(t.level)]; }
 
 std::uint8_t& Decision(EnumerationTree& t, int a, int b) { return t.decision[At(a)][At(b)]; }
-std::uint8_t& Cell(EnumerationTree& t, int a, int b) { return t.current[At(a)][At(b)]; }
+std::uint8_t Cell(const EnumerationTree& t, int a, int b) { return t.current[At(a)][At(b)]; }
+
+// Writes a cell and its bits in the row and column masks.
+void SetCell(EnumerationTree& t, int a, int b, std::uint8_t value) {
+  t.current[At(a)][At(b)] = value;
+  const auto out_bit = static_cast<std::uint16_t>(1u << b);
+  const auto in_bit = static_cast<std::uint16_t>(1u << a);
+  if (value == 1) {
+    t.out_bits[At(a)] |= out_bit;
+    t.in_bits[At(b)] |= in_bit;
+  } else {
+    t.out_bits[At(a)] &= static_cast<std::uint16_t>(~out_bit);
+    t.in_bits[At(b)] &= static_cast<std::uint16_t>(~in_bit);
+  }
+}
 
 // Whether (a, b) is decided at a level at most the current one.
 bool DecidedHere(EnumerationTree& t, int a, int b) { return Decision(t, a, b) <= t.level; }
@@ -70,7 +84,7 @@ void PlaceZero(EnumerationTree& t, int a, int b) {
     }
   }
   Decision(t, a, b) = static_cast<std::uint8_t>(t.level);
-  Cell(t, a, b) = 0;
+  SetCell(t, a, b, 0);
 }
 
 void PlaceOne(EnumerationTree& t, int a, int b) {
@@ -103,7 +117,7 @@ void PlaceOne(EnumerationTree& t, int a, int b) {
   }
   --lv.ones_left;
   Decision(t, a, b) = static_cast<std::uint8_t>(t.level);
-  Cell(t, a, b) = 1;
+  SetCell(t, a, b, 1);
 }
 
 // The mirror rules look at the undecided mark itself; a mirror whose decision
@@ -263,11 +277,46 @@ void ApplyMutualRules(EnumerationTree& t) {
   }
 }
 
-// The cell at the scan position closes the triples {y < v < x} of its row x
-// and column y; there are none unless x >= y + 2, so the call is saved there.
-void AddTransitivityHere(EnumerationTree& t, TreeRun& run) {
-  if (t.row < t.column + 2) return;
-  AddTransitivity(t.current, run.input.statistics, t.row, t.column, Current(t).primary);
+using LaneCounts = std::array<int, 4>;
+
+// The numbers of set bits of four 16-bit masks, counted side by side in the
+// lanes of one word.
+LaneCounts CountLanes(unsigned a, unsigned b, unsigned c, unsigned d) {
+  std::uint64_t v =
+      std::uint64_t{a} | std::uint64_t{b} << 16 | std::uint64_t{c} << 32 | std::uint64_t{d} << 48;
+  v = v - ((v >> 1) & 0x5555555555555555ULL);
+  v = (v & 0x3333333333333333ULL) + ((v >> 2) & 0x3333333333333333ULL);
+  v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+  v = (v + (v >> 8)) & 0x00FF00FF00FF00FFULL;
+  return {static_cast<int>(v & 0xFF), static_cast<int>((v >> 16) & 0xFF),
+          static_cast<int>((v >> 32) & 0xFF), static_cast<int>(v >> 48)};
+}
+
+// The cell at the scan position (x, y) closes the triples {y < v < x} of its
+// row x and column y; there are none unless x >= y + 2, so the call is saved
+// there. For each v the six two-paths through x, y and v are counted, and a
+// path is closed when its first vertex has an arc to its last; with the row
+// and column masks every v is counted at once.
+void AddTransitivityHere(EnumerationTree& t) {
+  const int x = t.row;
+  const int y = t.column;
+  if (x < y + 2 || t.n != t.m) return;
+  const unsigned between = ((1u << x) - 1u) & ~((2u << y) - 1u);
+  const unsigned out_x = t.out_bits[At(x)] & between;
+  const unsigned in_x = t.in_bits[At(x)] & between;
+  const unsigned out_y = t.out_bits[At(y)] & between;
+  const unsigned in_y = t.in_bits[At(y)] & between;
+  const int xy = Cell(t, x, y);
+  const int yx = Cell(t, y, x);
+  const LaneCounts first = CountLanes(out_y, in_x, out_x, in_y);
+  const LaneCounts second = CountLanes(out_x & in_y, out_y & in_x, out_x & out_y, in_x & in_y);
+  const int x_to_y = second[0];  // x -> v -> y
+  const int y_to_x = second[1];  // y -> v -> x
+  const int paths = xy * (first[0] + first[1]) + yx * (first[2] + first[3]) + x_to_y + y_to_x;
+  const int closed = (xy + yx) * (second[2] + second[3]) + xy * x_to_y + yx * y_to_x;
+  PrimaryValues& primary = Current(t).primary;
+  primary[1] += closed;
+  primary[2] += paths - closed;
 }
 
 // After a contradiction found while preparing: no matrix exists.
@@ -336,7 +385,7 @@ Status PrepareTree(EnumerationTree& tree, TreeRun& run) {
     for (int b = 1; b <= kMaxEnumSize; ++b) {
       const bool zero = input.structural_zeros[At(a)][At(b)] == 1;
       Decision(t, a, b) = zero ? 0 : kUndecided;
-      Cell(t, a, b) = 0;
+      SetCell(t, a, b, 0);
     }
   }
 
@@ -409,7 +458,7 @@ void DescendTree(EnumerationTree& tree, TreeRun& run) {
     free = free && Decision(t, i, j) == kUndecided;
     if (t.dead) return;
     if (free) break;
-    AddTransitivityHere(t, run);
+    AddTransitivityHere(t);
   }
   if (t.level + 1 >= kMaxLevel + 1) {
     run.log.WriteLine();
@@ -423,7 +472,7 @@ void DescendTree(EnumerationTree& tree, TreeRun& run) {
   // Everything not in use at this level is ignored, so the whole record is copied.
   t.levels[At(t.level)] = t.levels[At(parent)];
   DecideZero(t, t.row, t.column);
-  AddTransitivityHere(t, run);
+  AddTransitivityHere(t);
   Current(t).branch_row = static_cast<std::uint8_t>(t.row);
   Current(t).branch_column = static_cast<std::uint8_t>(t.column);
 }
@@ -486,7 +535,7 @@ void BacktrackTree(EnumerationTree& tree, TreeRun& run, bool record) {
       record = false;
       continue;
     }
-    AddTransitivityHere(t, run);
+    AddTransitivityHere(t);
     return;
   }
 }

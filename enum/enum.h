@@ -71,6 +71,10 @@ struct EnumerationTree {
   int row = 0;           // scan position: the cell looked at last
   int column = 0;        // (starts at (1, m + 1), before cell (1, m))
   EnumMatrix current{};  // value of every decided cell
+  // The ones of `current` as masks: bit b of out_bits[a] and bit a of
+  // in_bits[b] are set exactly when cell (a, b) holds 1.
+  std::array<std::uint16_t, kMaxEnumSize + 1> out_bits{};
+  std::array<std::uint16_t, kMaxEnumSize + 1> in_bits{};
   // 0 for a structural zero, kUndecided for an undecided cell, otherwise the
   // level at which the cell was decided. Shared by all levels: a cell is
   // decided at level L exactly when its decision level is at most L.
