@@ -308,12 +308,17 @@ void AddTransitivityHere(EnumerationTree& t) {
   const unsigned in_y = t.in_bits[At(y)] & between;
   const int xy = Cell(t, x, y);
   const int yx = Cell(t, y, x);
-  const LaneCounts first = CountLanes(out_y, in_x, out_x, in_y);
   const LaneCounts second = CountLanes(out_x & in_y, out_y & in_x, out_x & out_y, in_x & in_y);
   const int x_to_y = second[0];  // x -> v -> y
   const int y_to_x = second[1];  // y -> v -> x
-  const int paths = xy * (first[0] + first[1]) + yx * (first[2] + first[3]) + x_to_y + y_to_x;
-  const int closed = (xy + yx) * (second[2] + second[3]) + xy * x_to_y + yx * y_to_x;
+  int paths = x_to_y + y_to_x;
+  int closed = 0;
+  // Without an arc between x and y only the paths through v remain, all open.
+  if (xy + yx != 0) {
+    const LaneCounts first = CountLanes(out_y, in_x, out_x, in_y);
+    paths += xy * (first[0] + first[1]) + yx * (first[2] + first[3]);
+    closed = (xy + yx) * (second[2] + second[3]) + xy * x_to_y + yx * y_to_x;
+  }
   PrimaryValues& primary = Current(t).primary;
   primary[1] += closed;
   primary[2] += paths - closed;
