@@ -444,6 +444,11 @@ double SukhatmeCount(const EnumTotals& r, const EnumTotals& c, int k, const Coun
       column_sum += c[static_cast<std::size_t>(t)];
     }
     if (row_sum != column_sum) return 0;
+    // A line with more ones than the other dimension has lines admits no
+    // matrix (and would have no complement).
+    for (int t = 1; t <= k; ++t) {
+      if (r[static_cast<std::size_t>(t)] > k || c[static_cast<std::size_t>(t)] > k) return 0;
+    }
     // The count is the same for the transposed problem and for the
     // complemented one (every cell of the k x k matrix flipped: totals
     // k - r and k - c). The recursion's states are multisets of column

@@ -192,6 +192,27 @@ TEST(CountingFormulas, TransposedAndComplementedProblemsCountTheSame) {
   }
 }
 
+// A total larger than the number of lines across it admits no matrix, also
+// when more than half the cells would be ones.
+TEST(CountingFormulas, TotalBeyondTheOtherDimensionCountsNothing) {
+  struct Case {
+    EnumTotals rows;
+    EnumTotals columns;
+    int k;
+  };
+  const Case cases[] = {
+      {Totals({4, 1, 0}), Totals({2, 2, 1}), 3},
+      {Totals({2, 1}), Totals({3, 0}), 2},
+      {Totals({3, 3, 3, 3}), Totals({5, 3, 2, 2}), 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("k = " + std::to_string(c.k));
+    EXPECT_EQ(Sukhatme(c.rows, c.columns, c.k), 0.0);
+    EXPECT_EQ(Sukhatme(c.columns, c.rows, c.k), 0.0);
+    EXPECT_EQ(LiteralSukhatmeCount(c.rows, c.columns, c.k), 0.0);
+  }
+}
+
 TEST(CountingFormulas, DigraphCountAgreesWithLiteralSumAndBruteForce) {
   std::mt19937 gen(7);
   for (int trial = 0; trial < 60; ++trial) {
