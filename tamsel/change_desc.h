@@ -1,7 +1,7 @@
 #ifndef KIVO_TAMSEL_CHANGE_DESC_H_
 #define KIVO_TAMSEL_CHANGE_DESC_H_
 
-// The morva section of the model-specification report: the selected
+// The morva section of the step-4 report: the selected
 // networks are repeated observations of one network, and for every pair of
 // subsequent observations (a period) the arcs, dyads and triplets are
 // counted by how they changed. A cell is a tie when it is not missing and

@@ -7,7 +7,7 @@
 // a reciprocity effect (rho). The fit scales the dyad probabilities until
 // their expected out-degrees, in-degrees, tie count and mutual-dyad count
 // equal the observed ones; log-linear contrasts of the fitted probabilities
-// then give the parameters. The dovel section of the model-specification
+// then give the parameters. The dovel section of the step-4
 // report writes one such fit for every selected network.
 
 #include <cstdint>
