@@ -46,7 +46,7 @@ Status RunJob(const std::string& input, std::vector<std::string>& lines) {
   return status;
 }
 
-TEST(RunStepTest, ModelSpecificationFrame) {
+TEST(RunStepTest, StepFourFrame) {
   struct Case {
     const char* name;
     std::string selection;
