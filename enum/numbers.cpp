@@ -49,115 +49,86 @@ double Binomial(int n, int k) {
   return kBinomial[static_cast<std::size_t>(n)][static_cast<std::size_t>(k)];
 }
 
-// Table from multiset keys to counts: the entries lie densely in insertion
-// order, found through an open-addressing index whose slots carry the stamp
-// of the filling they belong to, so clearing costs nothing and walking the
-// entries costs only their number. The bytes it holds are its two arrays.
+// Multiplicative hash: the high bits of the product, folded down, reach the
+// low bits that the masks keep.
+constexpr std::size_t HashOf(MultisetKey key) {
+  const MultisetKey z = key * 0x9E3779B97F4A7C15ULL;
+  return static_cast<std::size_t>(z ^ (z >> 29));
+}
+
+// Open-addressing table of (key, count) slots with the keys in place, for
+// the states a row finishes: one memory access per addition, cleared once
+// per row. The bytes it holds are its slot array.
 class StateTable {
  public:
   struct Slot {
     MultisetKey key;
     double count;
-    double pending;  // added while the entries are being walked; see FoldPending
   };
+  static constexpr MultisetKey kEmpty = ~MultisetKey{0};  // no multiset key has the top bits
 
-  std::size_t bytes() const {
-    return entries_.capacity() * sizeof(Slot) + index_.capacity() * sizeof(std::uint64_t);
-  }
-  std::size_t size() const { return entries_.size(); }
-  const std::vector<Slot>& slots() const { return entries_; }
-  double& CountAt(std::size_t position) { return entries_[position].count; }
+  std::size_t bytes() const { return slots_.capacity() * sizeof(Slot); }
+  const std::vector<Slot>& slots() const { return slots_; }
 
-  void Clear() {
-    entries_.clear();
-    if (++stamp_ == 0) {
-      std::fill(index_.begin(), index_.end(), 0);
-      stamp_ = 1;
-    }
-  }
-
-  // Adds `count` to the entry of `key` (to its pending count when
-  // `pending`), creating it. False when the table would have to grow beyond
+  // Empties the table. False when even the smallest table would exceed
   // `budget` bytes (counting `other_bytes` held elsewhere).
-  bool Add(MultisetKey key, double count, std::size_t other_bytes, std::size_t budget,
-           bool pending = false) {
-    if (!index_.empty()) {
-      std::size_t i = Hash(key);
-      for (;;) {
-        const std::uint64_t slot = index_[i];
-        if (static_cast<std::uint32_t>(slot >> 32) != stamp_) break;
-        Slot& entry = entries_[static_cast<std::size_t>(slot & 0xFFFFFFFFULL)];
-        if (entry.key == key) {
-          (pending ? entry.pending : entry.count) += count;
-          return true;
-        }
-        i = (i + 1) & (index_.size() - 1);
-      }
+  bool Reset(std::size_t other_bytes, std::size_t budget) {
+    size_ = 0;
+    if (slots_.empty()) {
+      if (other_bytes + kFirstCapacity * sizeof(Slot) > budget) return false;
+      slots_.assign(kFirstCapacity, Slot{kEmpty, 0});
+    } else {
+      std::fill(slots_.begin(), slots_.end(), Slot{kEmpty, 0});
     }
-    const std::size_t size = entries_.size();
-    std::size_t entry_capacity = entries_.capacity();
-    std::size_t index_capacity = index_.size();
-    if (size == entry_capacity) entry_capacity = entry_capacity == 0 ? 64 : 2 * entry_capacity;
-    if (2 * (size + 1) > index_capacity)
-      index_capacity = index_capacity == 0 ? 128 : 2 * index_capacity;
-    if (entry_capacity != entries_.capacity() || index_capacity != index_.size()) {
-      const std::size_t needed =
-          entry_capacity * sizeof(Slot) + index_capacity * sizeof(std::uint64_t);
-      if (other_bytes + needed > budget) return false;
-      entries_.reserve(entry_capacity);
-      if (index_capacity != index_.size()) Reindex(index_capacity);
-    }
-    entries_.push_back(pending ? Slot{key, 0, count} : Slot{key, count, 0});
-    Place(key, size);
     return true;
   }
 
-  // Makes the pending counts part of the counts.
-  void FoldPending() {
-    for (Slot& entry : entries_) {
-      entry.count += entry.pending;
-      entry.pending = 0;
+  // Adds `count` to the slot of `key`, creating it. False when the table
+  // would have to grow beyond the budget.
+  bool Add(MultisetKey key, double count, std::size_t other_bytes, std::size_t budget) {
+    std::size_t mask = slots_.size() - 1;
+    std::size_t i = HashOf(key) & mask;
+    for (;;) {
+      Slot& slot = slots_[i];
+      if (slot.key == key) {
+        slot.count += count;
+        return true;
+      }
+      if (slot.key == kEmpty) break;
+      i = (i + 1) & mask;
     }
-  }
-
-  double Get(MultisetKey key) const {
-    for (const Slot& entry : entries_) {
-      if (entry.key == key) return entry.count;
+    if (2 * (size_ + 1) > slots_.size()) {
+      if (!Grow(other_bytes, budget)) return false;
+      mask = slots_.size() - 1;
+      i = HashOf(key) & mask;
+      while (slots_[i].key != kEmpty) i = (i + 1) & mask;
     }
-    return 0;
-  }
-
-  void Swap(StateTable& other) {
-    entries_.swap(other.entries_);
-    index_.swap(other.index_);
-    std::swap(stamp_, other.stamp_);
+    slots_[i] = Slot{key, count};
+    ++size_;
+    return true;
   }
 
  private:
-  std::size_t Hash(MultisetKey key) const {
-    // The finaliser of splitmix64: every key bit reaches every index bit.
-    MultisetKey z = key;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    z ^= z >> 31;
-    return static_cast<std::size_t>(z) & (index_.size() - 1);
+  static constexpr std::size_t kFirstCapacity = 1024;
+
+  bool Grow(std::size_t other_bytes, std::size_t budget) {
+    const std::size_t capacity = 2 * slots_.size();
+    // Old and new arrays are held together while the slots move.
+    if (other_bytes + (capacity + slots_.size()) * sizeof(Slot) > budget) return false;
+    std::vector<Slot> old(capacity, Slot{kEmpty, 0});
+    old.swap(slots_);
+    const std::size_t mask = capacity - 1;
+    for (const Slot& slot : old) {
+      if (slot.key == kEmpty) continue;
+      std::size_t i = HashOf(slot.key) & mask;
+      while (slots_[i].key != kEmpty) i = (i + 1) & mask;
+      slots_[i] = slot;
+    }
+    return true;
   }
 
-  void Place(MultisetKey key, std::size_t position) {
-    std::size_t i = Hash(key);
-    while (static_cast<std::uint32_t>(index_[i] >> 32) == stamp_) i = (i + 1) & (index_.size() - 1);
-    index_[i] = (std::uint64_t{stamp_} << 32) | position;
-  }
-
-  void Reindex(std::size_t capacity) {
-    index_.assign(capacity, 0);
-    stamp_ = 1;
-    for (std::size_t p = 0; p < entries_.size(); ++p) Place(entries_[p].key, p);
-  }
-
-  std::vector<Slot> entries_;
-  std::vector<std::uint64_t> index_;
-  std::uint32_t stamp_ = 1;
+  std::vector<Slot> slots_;
+  std::size_t size_ = 0;
 };
 
 enum class Outcome { kDone, kOutOfMemory, kTooMuchWork };
@@ -179,11 +150,18 @@ constexpr MultisetKey kMultisetMask = (MultisetKey{1} << kLeftShift) - 1;
 // choice stands for C(c_1, x_1) ... C(c_15, x_15) subsets of columns, all
 // leading to the same multiset, so it is counted once with that weight
 // instead of subset by subset. The choice itself is made value by value
-// (v = 1, 2, ..., 15), and partial choices from different states that agree
-// so far are merged, so the work per row grows with the number of distinct
-// partial states rather than with the product of the choices. States from
-// which the remaining rows cannot be completed (the Gale-Ryser condition
-// fails) are passed over: they never reach the empty multiset.
+// (v = 1, 2, ..., 15), and partial choices that agree so far are merged, so
+// the work per row grows with the number of distinct partial states rather
+// than with the product of the choices. States from which the remaining
+// rows cannot be completed (the Gale-Ryser condition fails) are passed
+// over: they never reach the empty multiset.
+//
+// Deciding value v changes only the fields v and v - 1 of a partial state,
+// so partial states that differ above v can never merge at v. The states of
+// a row are kept sorted by key (field 15 most significant), which makes
+// every run of states that agree above v contiguous; the row is worked
+// depth first over those runs, and each merge needs a table only as large as
+// one run's partial states, which mostly stays in cache.
 class SukhatmeRecursion {
  public:
   SukhatmeRecursion(const CountingLimits& limits, std::uint64_t& steps)
@@ -202,69 +180,147 @@ class SukhatmeRecursion {
             std::min(rows[static_cast<std::size_t>(s)], j);
       }
     }
-    states_.Clear();
-    if (!Add(states_, columns, 1)) return Outcome::kOutOfMemory;
+    states_.clear();
+    if (!Push(states_, {columns, 1})) return Outcome::kOutOfMemory;
     for (int s = 0; s < row_count; ++s) {
-      const MultisetKey left = static_cast<MultisetKey>(rows[static_cast<std::size_t>(s)]);
-      partial_.Clear();
-      for (const StateTable::Slot& slot : states_.slots()) {
-        if (!Feasible(slot.key, s)) continue;
-        if (!Add(partial_, slot.key | (left << kLeftShift), slot.count)) {
+      stage_ = s;
+      row_total_ = static_cast<MultisetKey>(rows[static_cast<std::size_t>(s)]);
+      if (!done_.Reset(Bytes() - done_.bytes(), limits_.state_bytes)) return Outcome::kOutOfMemory;
+      for (std::vector<Entry>& level : levels_) level.clear();
+      const Outcome outcome = Solve(kMaxValue, 0, states_.size());
+      if (outcome != Outcome::kDone) return outcome;
+      states_.clear();
+      for (const StateTable::Slot& slot : done_.slots()) {
+        if (slot.key != StateTable::kEmpty && !Push(states_, {slot.key, slot.count})) {
           return Outcome::kOutOfMemory;
         }
       }
-      done_.Clear();
-      for (int v = 1; v <= kMaxValue && partial_.size() > 0; ++v) {
-        const Outcome outcome = TakeValue(v);
-        if (outcome != Outcome::kDone) return outcome;
-      }
-      states_.Swap(done_);
-      if (states_.size() == 0) return Outcome::kDone;
+      std::sort(states_.begin(), states_.end(),
+                [](const Entry& a, const Entry& b) { return a.key < b.key; });
+      if (states_.empty()) return Outcome::kDone;
     }
-    result = states_.Get(0);
+    for (const Entry& e : states_) {
+      if (e.key == 0) result = e.count;
+    }
     return Outcome::kDone;
   }
 
  private:
-  // Every partial state chooses how many of its columns of total v take a
-  // one; those move to total v - 1 (the field of v - 1 is already decided,
-  // so it is not looked at again). Taking none leaves a state as it is, so
-  // it stays in place; the states that take some are added as pending
-  // counts, which this walk over the entries does not see.
+  struct Entry {
+    MultisetKey key;
+    double count;
+  };
+
+  // states_[lo, hi) agree on the fields above v. Decides for them how many
+  // columns of each total 1 to v the current row takes: the partial choices,
+  // merged, are appended to levels_[v] and the finished ones added to done_.
+  Outcome Solve(int v, std::size_t lo, std::size_t hi) {
+    if (v == 0) {
+      for (std::size_t p = lo; p < hi; ++p) {
+        const Entry& e = states_[p];
+        if (!Feasible(e.key, stage_)) continue;
+        if (!Push(levels_[0], {e.key | (row_total_ << kLeftShift), e.count})) {
+          return Outcome::kOutOfMemory;
+        }
+      }
+      return Outcome::kDone;
+    }
+    std::size_t p = lo;
+    while (p < hi) {
+      const int field = Field(states_[p].key, v);
+      std::size_t q = p + 1;
+      while (q < hi && Field(states_[q].key, v) == field) ++q;
+      const Outcome outcome = Solve(v - 1, p, q);
+      if (outcome != Outcome::kDone) return outcome;
+      p = q;
+    }
+    const Outcome outcome = TakeValue(v);
+    levels_[static_cast<std::size_t>(v - 1)].clear();
+    return outcome;
+  }
+
+  // Every partial choice of levels_[v - 1] (all agreeing above v) decides
+  // how many of its columns of total v take a one; those move to total
+  // v - 1. Taking none keeps a choice as it is; a choice with all the row's
+  // ones placed is finished.
   Outcome TakeValue(int v) {
+    const std::vector<Entry>& in = levels_[static_cast<std::size_t>(v - 1)];
+    std::vector<Entry>& out = levels_[static_cast<std::size_t>(v)];
+    if (in.empty()) return Outcome::kDone;
+    std::size_t outputs = 0;
+    for (const Entry& e : in) {
+      const int left = static_cast<int>(e.key >> kLeftShift);
+      outputs += 1 + static_cast<std::size_t>(std::min(Field(e.key & kMultisetMask, v), left));
+    }
+    std::size_t capacity = 16;
+    while (capacity < 2 * outputs) capacity *= 2;
+    if (merge_index_.size() < capacity) {
+      const std::size_t grown = (capacity - merge_index_.size()) * sizeof(std::uint32_t);
+      if (Bytes() + grown > limits_.state_bytes) return Outcome::kOutOfMemory;
+      merge_index_.assign(capacity, 0);
+    }
+    const std::size_t mask = capacity - 1;
     const MultisetKey shift = v >= 2 ? Unit(v) - Unit(v - 1) : Unit(v);
-    const std::size_t count = partial_.size();
-    for (std::size_t p = 0; p < count; ++p) {
-      const StateTable::Slot slot = partial_.slots()[p];
-      if (slot.count == 0) continue;
-      const MultisetKey key = slot.key & kMultisetMask;
-      const int left = static_cast<int>(slot.key >> kLeftShift);
+    for (const Entry e : in) {
+      const MultisetKey key = e.key & kMultisetMask;
+      const int left = static_cast<int>(e.key >> kLeftShift);
       const int here = Field(key, v);
       const int above = FieldSum(key >> (4 * v));
+      // The columns above v can take at most `above` of the ones left.
       const int from = left > above ? left - above : 0;
       const int to = here < left ? here : left;
+      if (from == 0 && !Merge(out, e.key, e.count, mask)) return Outcome::kOutOfMemory;
       for (int x = from > 1 ? from : 1; x <= to; ++x) {
         if (++steps_ > limits_.work_steps) return Outcome::kTooMuchWork;
         const MultisetKey moved = key - static_cast<MultisetKey>(x) * shift;
-        const double weight = slot.count * Binomial(here, x);
-        // A row with all its ones placed is done: its state leaves the
-        // partial states and no longer passes through the higher values.
+        const double weight = e.count * Binomial(here, x);
         const bool added =
-            x == left ? Add(done_, moved, weight)
-                      : Add(partial_, moved | (static_cast<MultisetKey>(left - x) << kLeftShift),
-                            weight, true);
+            x == left ? done_.Add(moved, weight, Bytes() - done_.bytes(), limits_.state_bytes)
+                      : Merge(out, moved | (static_cast<MultisetKey>(left - x) << kLeftShift),
+                              weight, mask);
         if (!added) return Outcome::kOutOfMemory;
       }
-      // A state that must take some columns of total v cannot stay.
-      if (from > 0) partial_.CountAt(p) = 0;
     }
-    partial_.FoldPending();
+    std::fill(merge_index_.begin(), merge_index_.begin() + static_cast<std::ptrdiff_t>(capacity),
+              0U);
     return Outcome::kDone;
   }
 
-  bool Add(StateTable& table, MultisetKey key, double count, bool pending = false) {
-    const std::size_t held = states_.bytes() + partial_.bytes() + done_.bytes() - table.bytes();
-    return table.Add(key, count, held, limits_.state_bytes, pending);
+  // Adds `count` to the entry of `key` among those this merge appended to
+  // `out`, found through merge_index_ (entry positions plus one; 0 is free).
+  bool Merge(std::vector<Entry>& out, MultisetKey key, double count, std::size_t mask) {
+    std::size_t i = HashOf(key) & mask;
+    for (;;) {
+      const std::uint32_t at = merge_index_[i];
+      if (at == 0) break;
+      if (out[at - 1].key == key) {
+        out[at - 1].count += count;
+        return true;
+      }
+      i = (i + 1) & mask;
+    }
+    if (!Push(out, {key, count})) return false;
+    merge_index_[i] = static_cast<std::uint32_t>(out.size());
+    return true;
+  }
+
+  // What the state lists hold.
+  std::size_t Bytes() const {
+    std::size_t entries = states_.capacity();
+    for (const std::vector<Entry>& level : levels_) entries += level.capacity();
+    return entries * sizeof(Entry) + merge_index_.capacity() * sizeof(std::uint32_t) +
+           done_.bytes();
+  }
+
+  // Appends `e`, growing the list only within the budget.
+  bool Push(std::vector<Entry>& list, Entry e) {
+    if (list.size() == list.capacity()) {
+      const std::size_t grown = list.capacity() == 0 ? 64 : 2 * list.capacity();
+      if (Bytes() + (grown - list.capacity()) * sizeof(Entry) > limits_.state_bytes) return false;
+      list.reserve(grown);
+    }
+    list.push_back(e);
+    return true;
   }
 
   // Gale-Ryser: the columns, largest first, can be filled by the rows from
@@ -286,8 +342,11 @@ class SukhatmeRecursion {
 
   const CountingLimits& limits_;
   std::uint64_t& steps_;
-  StateTable states_;
-  StateTable partial_;
+  int stage_ = 0;
+  MultisetKey row_total_ = 0;
+  std::vector<Entry> states_;                             // sorted by key
+  std::array<std::vector<Entry>, kMaxValue + 1> levels_;  // partial choices per value decided
+  std::vector<std::uint32_t> merge_index_;
   StateTable done_;
   std::vector<std::array<int, kMaxValue + 1>> bound_;
 };
