@@ -83,10 +83,11 @@ class StateTable {
     return true;
   }
 
-  // Adds `count` to the slot of `key`, creating it. False when the table
-  // would have to grow beyond the budget.
-  bool Add(MultisetKey key, double count, std::size_t other_bytes, std::size_t budget) {
-    std::size_t mask = slots_.size() - 1;
+  // Adds `count` to the slot of `key`, creating it. False, with nothing
+  // added, when a new slot would fill the table beyond half: Grow, then
+  // add again.
+  bool Add(MultisetKey key, double count) {
+    const std::size_t mask = slots_.size() - 1;
     std::size_t i = HashOf(key) & mask;
     for (;;) {
       Slot& slot = slots_[i];
@@ -97,20 +98,14 @@ class StateTable {
       if (slot.key == kEmpty) break;
       i = (i + 1) & mask;
     }
-    if (2 * (size_ + 1) > slots_.size()) {
-      if (!Grow(other_bytes, budget)) return false;
-      mask = slots_.size() - 1;
-      i = HashOf(key) & mask;
-      while (slots_[i].key != kEmpty) i = (i + 1) & mask;
-    }
+    if (2 * (size_ + 1) > slots_.size()) return false;
     slots_[i] = Slot{key, count};
     ++size_;
     return true;
   }
 
- private:
-  static constexpr std::size_t kFirstCapacity = 1024;
-
+  // Doubles the table. False when that would exceed `budget` bytes
+  // (counting `other_bytes` held elsewhere).
   bool Grow(std::size_t other_bytes, std::size_t budget) {
     const std::size_t capacity = 2 * slots_.size();
     // Old and new arrays are held together while the slots move.
@@ -126,6 +121,9 @@ class StateTable {
     }
     return true;
   }
+
+ private:
+  static constexpr std::size_t kFirstCapacity = 1024;
 
   std::vector<Slot> slots_;
   std::size_t size_ = 0;
@@ -180,6 +178,8 @@ class SukhatmeRecursion {
             std::min(rows[static_cast<std::size_t>(s)], j);
       }
     }
+    for (const std::size_t i : merge_slots_) merge_index_[i] = 0;  // left by a count that stopped
+    merge_slots_.clear();
     states_.clear();
     if (!Push(states_, {columns, 1})) return Outcome::kOutOfMemory;
     for (int s = 0; s < row_count; ++s) {
@@ -247,17 +247,32 @@ class SukhatmeRecursion {
     const std::vector<Entry>& in = levels_[static_cast<std::size_t>(v - 1)];
     std::vector<Entry>& out = levels_[static_cast<std::size_t>(v)];
     if (in.empty()) return Outcome::kDone;
-    std::size_t outputs = 0;
+    std::size_t moves = 0;
     for (const Entry& e : in) {
       const int left = static_cast<int>(e.key >> kLeftShift);
-      outputs += 1 + static_cast<std::size_t>(std::min(Field(e.key & kMultisetMask, v), left));
+      moves += static_cast<std::size_t>(std::min(Field(e.key & kMultisetMask, v), left));
     }
+    if (moves == 0) {
+      // No column of total v can take a one: the choices that can still be
+      // finished above v stay as they are, and stay distinct.
+      for (const Entry& e : in) {
+        const int left = static_cast<int>(e.key >> kLeftShift);
+        if (left <= FieldSum((e.key & kMultisetMask) >> (4 * v)) && !Push(out, e)) {
+          return Outcome::kOutOfMemory;
+        }
+      }
+      return Outcome::kDone;
+    }
+    const std::size_t outputs = in.size() + moves;
     std::size_t capacity = 16;
     while (capacity < 2 * outputs) capacity *= 2;
     if (merge_index_.size() < capacity) {
-      const std::size_t grown = (capacity - merge_index_.size()) * sizeof(std::uint32_t);
+      // The index and the list of its used slots, at most half as long.
+      const std::size_t grown = (capacity - merge_index_.size()) * sizeof(std::uint32_t) +
+                                (capacity / 2 - merge_slots_.capacity()) * sizeof(std::size_t);
       if (Bytes() + grown > limits_.state_bytes) return Outcome::kOutOfMemory;
       merge_index_.assign(capacity, 0);
+      merge_slots_.reserve(capacity / 2);
     }
     const std::size_t mask = capacity - 1;
     const MultisetKey shift = v >= 2 ? Unit(v) - Unit(v - 1) : Unit(v);
@@ -270,25 +285,35 @@ class SukhatmeRecursion {
       const int from = left > above ? left - above : 0;
       const int to = here < left ? here : left;
       if (from == 0 && !Merge(out, e.key, e.count, mask)) return Outcome::kOutOfMemory;
-      for (int x = from > 1 ? from : 1; x <= to; ++x) {
-        if (++steps_ > limits_.work_steps) return Outcome::kTooMuchWork;
+      const int first = from > 1 ? from : 1;
+      if (first > to) continue;
+      steps_ += static_cast<std::uint64_t>(to - first + 1);
+      if (steps_ > limits_.work_steps) return Outcome::kTooMuchWork;
+      for (int x = first; x <= to; ++x) {
         const MultisetKey moved = key - static_cast<MultisetKey>(x) * shift;
         const double weight = e.count * Binomial(here, x);
-        const bool added =
-            x == left ? done_.Add(moved, weight, Bytes() - done_.bytes(), limits_.state_bytes)
-                      : Merge(out, moved | (static_cast<MultisetKey>(left - x) << kLeftShift),
-                              weight, mask);
-        if (!added) return Outcome::kOutOfMemory;
+        if (x < left) {
+          if (!Merge(out, moved | (static_cast<MultisetKey>(left - x) << kLeftShift), weight,
+                     mask)) {
+            return Outcome::kOutOfMemory;
+          }
+        } else if (!done_.Add(moved, weight)) {
+          if (!done_.Grow(Bytes() - done_.bytes(), limits_.state_bytes)) {
+            return Outcome::kOutOfMemory;
+          }
+          done_.Add(moved, weight);
+        }
       }
     }
-    std::fill(merge_index_.begin(), merge_index_.begin() + static_cast<std::ptrdiff_t>(capacity),
-              0U);
+    for (const std::size_t i : merge_slots_) merge_index_[i] = 0;
+    merge_slots_.clear();
     return Outcome::kDone;
   }
 
   // Adds `count` to the entry of `key` among those this merge appended to
   // `out`, found through merge_index_ (entry positions plus one; 0 is free).
-  bool Merge(std::vector<Entry>& out, MultisetKey key, double count, std::size_t mask) {
+  [[gnu::always_inline]] bool Merge(std::vector<Entry>& out, MultisetKey key, double count,
+                                   std::size_t mask) {
     std::size_t i = HashOf(key) & mask;
     for (;;) {
       const std::uint32_t at = merge_index_[i];
@@ -301,6 +326,7 @@ class SukhatmeRecursion {
     }
     if (!Push(out, {key, count})) return false;
     merge_index_[i] = static_cast<std::uint32_t>(out.size());
+    merge_slots_.push_back(i);
     return true;
   }
 
@@ -309,17 +335,20 @@ class SukhatmeRecursion {
     std::size_t entries = states_.capacity();
     for (const std::vector<Entry>& level : levels_) entries += level.capacity();
     return entries * sizeof(Entry) + merge_index_.capacity() * sizeof(std::uint32_t) +
-           done_.bytes();
+           merge_slots_.capacity() * sizeof(std::size_t) + done_.bytes();
   }
 
   // Appends `e`, growing the list only within the budget.
   bool Push(std::vector<Entry>& list, Entry e) {
-    if (list.size() == list.capacity()) {
-      const std::size_t grown = list.capacity() == 0 ? 64 : 2 * list.capacity();
-      if (Bytes() + (grown - list.capacity()) * sizeof(Entry) > limits_.state_bytes) return false;
-      list.reserve(grown);
-    }
+    if (list.size() == list.capacity() && !GrowList(list)) return false;
     list.push_back(e);
+    return true;
+  }
+
+  [[gnu::noinline]] bool GrowList(std::vector<Entry>& list) {
+    const std::size_t grown = list.capacity() == 0 ? 64 : 2 * list.capacity();
+    if (Bytes() + (grown - list.capacity()) * sizeof(Entry) > limits_.state_bytes) return false;
+    list.reserve(grown);
     return true;
   }
 
@@ -347,6 +376,7 @@ class SukhatmeRecursion {
   std::vector<Entry> states_;                             // sorted by key
   std::array<std::vector<Entry>, kMaxValue + 1> levels_;  // partial choices per value decided
   std::vector<std::uint32_t> merge_index_;
+  std::vector<std::size_t> merge_slots_;  // the slots of merge_index_ in use
   StateTable done_;
   std::vector<std::array<int, kMaxValue + 1>> bound_;
 };
