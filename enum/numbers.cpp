@@ -70,6 +70,11 @@ class StateTable {
   std::size_t bytes() const { return slots_.capacity() * sizeof(Slot); }
   const std::vector<Slot>& slots() const { return slots_; }
 
+  void Release() {
+    std::vector<Slot>().swap(slots_);
+    size_ = 0;
+  }
+
   // Empties the table. False when even the smallest table would exceed
   // `budget` bytes (counting `other_bytes` held elsewhere).
   bool Reset(std::size_t other_bytes, std::size_t budget) {
@@ -168,6 +173,17 @@ class SukhatmeRecursion {
   // rows: the positive row totals in the order they are filled.
   Outcome Run(const std::vector<int>& rows, MultisetKey columns, double& result) {
     result = 0;
+    Outcome outcome = Start(rows, columns);
+    while (outcome == Outcome::kDone && !Finished()) outcome = Step();
+    if (outcome == Outcome::kDone) result = Result();
+    return outcome;
+  }
+
+  // Prepares a count of the rows (positive totals, in the order they are
+  // filled) on the multiset `columns`; Step then fills them one by one.
+  Outcome Start(const std::vector<int>& rows, MultisetKey columns) {
+    rows_ = rows;
+    next_row_ = 0;
     const int row_count = static_cast<int>(rows.size());
     // bound_[s][j]: sum over the rows s, s + 1, ... of min(total, j).
     bound_.assign(static_cast<std::size_t>(row_count) + 1, {});
@@ -182,27 +198,61 @@ class SukhatmeRecursion {
     merge_slots_.clear();
     states_.clear();
     if (!Push(states_, {columns, 1})) return Outcome::kOutOfMemory;
-    for (int s = 0; s < row_count; ++s) {
-      stage_ = s;
-      row_total_ = static_cast<MultisetKey>(rows[static_cast<std::size_t>(s)]);
-      if (!done_.Reset(Bytes() - done_.bytes(), limits_.state_bytes)) return Outcome::kOutOfMemory;
-      for (std::vector<Entry>& level : levels_) level.clear();
-      const Outcome outcome = Solve(kMaxValue, 0, states_.size());
-      if (outcome != Outcome::kDone) return outcome;
-      states_.clear();
-      for (const StateTable::Slot& slot : done_.slots()) {
-        if (slot.key != StateTable::kEmpty && !Push(states_, {slot.key, slot.count})) {
-          return Outcome::kOutOfMemory;
-        }
-      }
-      std::sort(states_.begin(), states_.end(),
-                [](const Entry& a, const Entry& b) { return a.key < b.key; });
-      if (states_.empty()) return Outcome::kDone;
-    }
-    for (const Entry& e : states_) {
-      if (e.key == 0) result = e.count;
-    }
     return Outcome::kDone;
+  }
+
+  bool Finished() const { return next_row_ == rows_.size() || states_.empty(); }
+
+  // Number of multisets the rows filled so far can leave.
+  std::size_t StateCount() const { return states_.size(); }
+
+  // The count, once Finished: the weight of the empty multiset.
+  double Result() const {
+    if (next_row_ < rows_.size()) return 0;
+    for (const Entry& e : states_) {
+      if (e.key == 0) return e.count;
+    }
+    return 0;
+  }
+
+  // Fills the next row.
+  Outcome Step() {
+    stage_ = static_cast<int>(next_row_);
+    row_total_ = static_cast<MultisetKey>(rows_[next_row_]);
+    ++next_row_;
+    if (!done_.Reset(Held() - done_.bytes(), limits_.state_bytes)) return Outcome::kOutOfMemory;
+    for (std::vector<Entry>& level : levels_) level.clear();
+    const Outcome outcome = Solve(kMaxValue, 0, states_.size());
+    if (outcome != Outcome::kDone) return outcome;
+    states_.clear();
+    for (const StateTable::Slot& slot : done_.slots()) {
+      if (slot.key != StateTable::kEmpty && !Push(states_, {slot.key, slot.count})) {
+        return Outcome::kOutOfMemory;
+      }
+    }
+    std::sort(states_.begin(), states_.end(),
+              [](const Entry& a, const Entry& b) { return a.key < b.key; });
+    return Outcome::kDone;
+  }
+
+  // What the state lists hold.
+  std::size_t Bytes() const {
+    std::size_t entries = states_.capacity();
+    for (const std::vector<Entry>& level : levels_) entries += level.capacity();
+    return entries * sizeof(Entry) + merge_index_.capacity() * sizeof(std::uint32_t) +
+           merge_slots_.capacity() * sizeof(std::size_t) + done_.bytes();
+  }
+
+  // Another count alive at the same time, whose lists share the budget.
+  void ShareBudgetWith(const SukhatmeRecursion* other) { sibling_ = other; }
+
+  // Gives back all the lists hold.
+  void Release() {
+    std::vector<Entry>().swap(states_);
+    for (std::vector<Entry>& level : levels_) std::vector<Entry>().swap(level);
+    std::vector<std::uint32_t>().swap(merge_index_);
+    std::vector<std::size_t>().swap(merge_slots_);
+    done_.Release();
   }
 
  private:
@@ -270,7 +320,7 @@ class SukhatmeRecursion {
       // The index and the list of its used slots, at most half as long.
       const std::size_t grown = (capacity - merge_index_.size()) * sizeof(std::uint32_t) +
                                 (capacity / 2 - merge_slots_.capacity()) * sizeof(std::size_t);
-      if (Bytes() + grown > limits_.state_bytes) return Outcome::kOutOfMemory;
+      if (Held() + grown > limits_.state_bytes) return Outcome::kOutOfMemory;
       merge_index_.assign(capacity, 0);
       merge_slots_.reserve(capacity / 2);
     }
@@ -298,7 +348,7 @@ class SukhatmeRecursion {
             return Outcome::kOutOfMemory;
           }
         } else if (!done_.Add(moved, weight)) {
-          if (!done_.Grow(Bytes() - done_.bytes(), limits_.state_bytes)) {
+          if (!done_.Grow(Held() - done_.bytes(), limits_.state_bytes)) {
             return Outcome::kOutOfMemory;
           }
           done_.Add(moved, weight);
@@ -313,7 +363,7 @@ class SukhatmeRecursion {
   // Adds `count` to the entry of `key` among those this merge appended to
   // `out`, found through merge_index_ (entry positions plus one; 0 is free).
   [[gnu::always_inline]] bool Merge(std::vector<Entry>& out, MultisetKey key, double count,
-                                   std::size_t mask) {
+                                    std::size_t mask) {
     std::size_t i = HashOf(key) & mask;
     for (;;) {
       const std::uint32_t at = merge_index_[i];
@@ -330,13 +380,8 @@ class SukhatmeRecursion {
     return true;
   }
 
-  // What the state lists hold.
-  std::size_t Bytes() const {
-    std::size_t entries = states_.capacity();
-    for (const std::vector<Entry>& level : levels_) entries += level.capacity();
-    return entries * sizeof(Entry) + merge_index_.capacity() * sizeof(std::uint32_t) +
-           merge_slots_.capacity() * sizeof(std::size_t) + done_.bytes();
-  }
+  // What this count and a sibling sharing the budget hold.
+  std::size_t Held() const { return Bytes() + (sibling_ != nullptr ? sibling_->Bytes() : 0); }
 
   // Appends `e`, growing the list only within the budget.
   bool Push(std::vector<Entry>& list, Entry e) {
@@ -347,7 +392,7 @@ class SukhatmeRecursion {
 
   [[gnu::noinline]] bool GrowList(std::vector<Entry>& list) {
     const std::size_t grown = list.capacity() == 0 ? 64 : 2 * list.capacity();
-    if (Bytes() + (grown - list.capacity()) * sizeof(Entry) > limits_.state_bytes) return false;
+    if (Held() + (grown - list.capacity()) * sizeof(Entry) > limits_.state_bytes) return false;
     list.reserve(grown);
     return true;
   }
@@ -371,6 +416,9 @@ class SukhatmeRecursion {
 
   const CountingLimits& limits_;
   std::uint64_t& steps_;
+  const SukhatmeRecursion* sibling_ = nullptr;
+  std::vector<int> rows_;
+  std::size_t next_row_ = 0;
   int stage_ = 0;
   MultisetKey row_total_ = 0;
   std::vector<Entry> states_;                             // sorted by key
@@ -380,6 +428,63 @@ class SukhatmeRecursion {
   StateTable done_;
   std::vector<std::array<int, kMaxValue + 1>> bound_;
 };
+
+// A problem as the recursion takes it: the rows, largest first, and the
+// multiset of column totals.
+struct Orientation {
+  std::vector<int> rows;
+  MultisetKey columns = 0;
+  bool operator==(const Orientation&) const = default;
+};
+
+// The two orientations of a problem (rows and columns swapped) have the
+// same count, but the work of one can be several times the other's, and it
+// follows closely the number of states its first rows leave. Both are
+// filled in step for up to kTrialRows rows: one whose states outnumber the
+// other's more than twice is dropped at once, and after the trial the one
+// with fewer states (`preferred` on a tie) goes on alone. Should the two
+// together exceed the memory budget during the trial, `preferred` is
+// counted alone from the start.
+constexpr std::size_t kTrialRows = 3;
+
+Outcome CountBestOrientation(const Orientation& preferred, const Orientation& other,
+                             const CountingLimits& limits, std::uint64_t& steps, double& result) {
+  result = 0;
+  SukhatmeRecursion first(limits, steps);
+  if (preferred == other) return first.Run(preferred.rows, preferred.columns, result);
+  SukhatmeRecursion second(limits, steps);
+  first.ShareBudgetWith(&second);
+  second.ShareBudgetWith(&first);
+  SukhatmeRecursion* chosen = nullptr;
+  Outcome outcome = first.Start(preferred.rows, preferred.columns);
+  if (outcome == Outcome::kDone) outcome = second.Start(other.rows, other.columns);
+  for (std::size_t row = 0; outcome == Outcome::kDone && chosen == nullptr; ++row) {
+    if (first.Finished()) {
+      chosen = &first;
+    } else if (second.Finished()) {
+      chosen = &second;
+    } else if (row == kTrialRows) {
+      chosen = second.StateCount() < first.StateCount() ? &second : &first;
+    } else {
+      outcome = first.Step();
+      if (outcome == Outcome::kDone) outcome = second.Step();
+      if (outcome != Outcome::kDone) break;
+      if (first.StateCount() > 2 * second.StateCount()) chosen = &second;
+      if (second.StateCount() > 2 * first.StateCount()) chosen = &first;
+    }
+  }
+  if (outcome == Outcome::kTooMuchWork) return outcome;
+  if (outcome == Outcome::kOutOfMemory) {
+    first.Release();
+    second.Release();
+    first.ShareBudgetWith(nullptr);
+    return first.Run(preferred.rows, preferred.columns, result);
+  }
+  (chosen == &first ? second : first).Release();
+  while (outcome == Outcome::kDone && !chosen->Finished()) outcome = chosen->Step();
+  if (outcome == Outcome::kDone) result = chosen->Result();
+  return outcome;
+}
 
 bool ValidTotals(const EnumTotals& totals, int k) {
   if (k < 0 || k > kMaxEnumSize) return false;
@@ -540,32 +645,33 @@ double SukhatmeCount(const EnumTotals& r, const EnumTotals& c, int k, const Coun
     }
     // The count is the same for the transposed problem and for the
     // complemented one (every cell of the k x k matrix flipped: totals
-    // k - r and k - c). The recursion's states are multisets of column
-    // totals, so the orientation whose columns admit the fewest such
-    // multisets is counted, its rows largest first.
+    // k - r and k - c). The complement with fewer ones is counted, and of
+    // its two orientations the one that leaves fewer states; the one whose
+    // columns admit fewer multisets is preferred.
     const bool complement = 2 * row_sum > k * k;
     const auto line = [&](const EnumTotals& totals, int t) {
       const int v = totals[static_cast<std::size_t>(t)];
       return complement ? k - v : v;
     };
     const bool transpose = StateEstimate(c, k, complement) > StateEstimate(r, k, complement);
-    const EnumTotals& row_source = transpose ? c : r;
-    const EnumTotals& column_source = transpose ? r : c;
-    std::vector<int> rows;
-    MultisetKey columns = 0;
-    for (int t = 1; t <= k; ++t) {
-      const int rt = line(row_source, t);
-      const int ct = line(column_source, t);
-      if (rt > 0) rows.push_back(rt);
-      if (ct > 0) columns += Unit(ct);
-    }
-    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    const auto orient = [&](const EnumTotals& row_source, const EnumTotals& column_source) {
+      Orientation o;
+      for (int t = 1; t <= k; ++t) {
+        const int rt = line(row_source, t);
+        const int ct = line(column_source, t);
+        if (rt > 0) o.rows.push_back(rt);
+        if (ct > 0) o.columns += Unit(ct);
+      }
+      std::sort(o.rows.begin(), o.rows.end(), std::greater<int>());
+      return o;
+    };
+    const Orientation preferred = transpose ? orient(c, r) : orient(r, c);
+    const Orientation other = transpose ? orient(r, c) : orient(c, r);
     std::uint64_t steps = 0;
     CountingLimits unbounded_work = limits;
     unbounded_work.work_steps = ~std::uint64_t{0};
-    SukhatmeRecursion recursion(unbounded_work, steps);
     double result = 0;
-    error = ErrorOf(recursion.Run(rows, columns, result));
+    error = ErrorOf(CountBestOrientation(preferred, other, unbounded_work, steps, result));
     return error == kCountOk ? result : 0;
   } catch (const std::exception&) {
     error = kCountFailed;
