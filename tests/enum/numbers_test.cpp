@@ -274,6 +274,36 @@ TEST(CountingFormulas, GuardsStopWithCodeTwo) {
   EXPECT_GT(KatzPowell(Uniform(12, 3), Uniform(12, 3), 12), 1e20);
 }
 
+// Between "enough" and "far too little" lie budgets that hold one
+// orientation of a problem but not both at once, and budgets that fail
+// mid-row; each must give the exact count or code 2, never another number.
+TEST(CountingFormulas, EveryMemoryBudgetGivesTheCountOrCodeTwo) {
+  std::mt19937 gen(7);
+  EnumTotals rows;
+  EnumTotals columns;
+  RandomMargins(gen, 12, 12, 0.45, false, rows, columns);
+  const double exact = Sukhatme(rows, columns, 12);
+  ASSERT_GT(exact, 1e20);
+  int counted = 0;
+  int stopped = 0;
+  for (double budget = 4096; budget < 64e6; budget *= 1.25) {
+    CountingLimits limits;
+    limits.state_bytes = static_cast<std::size_t>(budget);
+    int error = -1;
+    const double value = SukhatmeCount(rows, columns, 12, limits, error);
+    if (error == kCountOk) {
+      EXPECT_EQ(value, exact) << "budget " << limits.state_bytes;
+      ++counted;
+    } else {
+      EXPECT_EQ(error, kCountOutOfMemory) << "budget " << limits.state_bytes;
+      EXPECT_EQ(value, 0);
+      ++stopped;
+    }
+  }
+  EXPECT_GT(counted, 0);
+  EXPECT_GT(stopped, 0);
+}
+
 TEST(CountingFormulas, TotalsOutsideTheStoresFail) {
   struct Case {
     const char* name;
