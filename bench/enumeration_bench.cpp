@@ -25,12 +25,6 @@ class NullWindow : public EnumerationWindow {
   void shownumber(std::int32_t count) override { benchmark::DoNotOptimize(count); }
 };
 
-EnumTotals Uniform(int count, int value) {
-  EnumTotals totals{};
-  for (int i = 1; i <= count; ++i) totals[static_cast<std::size_t>(i)] = value;
-  return totals;
-}
-
 // One whole walk as the run driver performs it; returns the number of matrices.
 std::int32_t WalkOnce(const EnumProblem& problem, bool write_all) {
   FakeEnv env;

@@ -35,19 +35,6 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 namespace kivo::enumeration {
 namespace {
 
-EnumTotals Totals(std::initializer_list<int> values) {
-  EnumTotals totals{};
-  std::size_t i = 1;
-  for (int v : values) totals[i++] = v;
-  return totals;
-}
-
-EnumTotals Uniform(int count, int value) {
-  EnumTotals totals{};
-  for (int i = 1; i <= count; ++i) totals[static_cast<std::size_t>(i)] = value;
-  return totals;
-}
-
 EnumProblem Problem(MatrixKind kind, int n, int m, EnumTotals rows, EnumTotals columns) {
   EnumProblem p;
   p.kind = kind;

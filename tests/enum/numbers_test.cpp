@@ -14,19 +14,6 @@
 namespace kivo::enumeration {
 namespace {
 
-EnumTotals Totals(std::initializer_list<int> values) {
-  EnumTotals totals{};
-  std::size_t i = 1;
-  for (int v : values) totals[i++] = v;
-  return totals;
-}
-
-EnumTotals Uniform(int count, int value) {
-  EnumTotals totals{};
-  for (int i = 1; i <= count; ++i) totals[static_cast<std::size_t>(i)] = value;
-  return totals;
-}
-
 // Margins of a random 0-1 matrix (zero diagonal when `graph`), so that the
 // totals are consistent and usually admit many matrices.
 void RandomMargins(std::mt19937& gen, int n, int m, double density, bool graph, EnumTotals& rows,

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,21 @@
 #include "enum/kivoelib.h"
 
 namespace kivo::enumeration {
+
+// Totals 1, 2, ... from a list; the rest stay 0.
+inline EnumTotals Totals(std::initializer_list<int> values) {
+  EnumTotals totals{};
+  std::size_t i = 1;
+  for (int v : values) totals[i++] = v;
+  return totals;
+}
+
+// `count` totals equal to `value`; the rest stay 0.
+inline EnumTotals Uniform(int count, int value) {
+  EnumTotals totals{};
+  for (int i = 1; i <= count; ++i) totals[static_cast<std::size_t>(i)] = value;
+  return totals;
+}
 
 // The constraints of one enumeration problem, as the input reader would
 // accept them. For graphs the diagonal is made a structural zero by
